@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Quorvel needs, on Debian 12 or Ubuntu.
+# Quick when everything is already there.
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+NATIVE_PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libasound2-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
+  g++-i686-linux-gnu
+  fonts-liberation2 fonts-dejavu-core
+  xvfb xauth x11-utils xdotool openbox imagemagick sox
+  alsa-utils qemu-user desktop-file-utils appstream
+)
+I386_PACKAGES=(
+  qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386
+  libsndfile1-dev:i386 libc6:i386 libstdc++6:i386
+  qt6-qpa-plugins:i386
+)
+
+missing() {
+  local pkg status
+  for pkg in "$@"; do
+    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || echo "$pkg"
+  done
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+  NEED_UPDATE=1
+fi
+
+mapfile -t TODO < <(missing "${NATIVE_PACKAGES[@]}" "${I386_PACKAGES[@]}")
+if [ "${#TODO[@]}" -gt 0 ] || [ -n "${NEED_UPDATE:-}" ]; then
+  echo "Installing: ${TODO[*]:-(package lists only)}"
+  $SUDO apt-get update -qq
+  if [ "${#TODO[@]}" -gt 0 ]; then
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${TODO[@]}"
+  fi
+fi

@@ -1,0 +1,1 @@
+#include "sound/wav_buffer.h"

@@ -1,0 +1,72 @@
+// The in-memory WAV image, the render settings, the shape synthesis and the text readers that
+// feed it. Nothing here touches the toolkit, so benchmarks and fuzzers use it alone.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// ---- render settings -------------------------------------------------------------------------
+
+struct RenderSettings {
+  std::int16_t channels;
+  std::int16_t bytesPerSample;
+  std::int32_t sampleRate;
+};
+
+constexpr RenderSettings kStartRenderSettings{1, 2, 44100};
+constexpr float kCapacitySeconds = 20.0f;
+
+// ---- WAV buffer ------------------------------------------------------------------------------
+
+constexpr std::size_t kWavHeaderSize = 44;
+// Header field offsets; every field is little-endian.
+constexpr std::size_t kRiffSizeOffset = 4;
+constexpr std::size_t kChannelsOffset = 22;
+constexpr std::size_t kSampleRateOffset = 24;
+constexpr std::size_t kByteRateOffset = 28;
+constexpr std::size_t kBlockAlignOffset = 32;
+constexpr std::size_t kBitsPerSampleOffset = 34;
+constexpr std::size_t kDataSizeOffset = 40;
+// The RIFF size counts everything after its own field, less the data: 36 header bytes.
+constexpr std::uint32_t kRiffSizeOverData = 36;
+
+// Builds a zero-filled block of RIFF size + 8 bytes for `duration` seconds in the given format,
+// frees the block of the previous build and returns the new one.
+std::uint8_t* BuildWavBuffer(float duration, std::int16_t channels, std::int16_t bytesPerSample,
+                             std::int32_t sampleRate);
+// Size in bytes of the block that the last BuildWavBuffer returned (0 before the first).
+std::size_t WavBufferBlockSize();
+
+// The main WAV buffer: the block the shell keeps, which ClearWavBuffer empties.
+extern std::uint8_t* MainWavBuffer;
+void ClearWavBuffer();
+
+std::uint16_t ReadLE16(const std::uint8_t* at);
+std::uint32_t ReadLE32(const std::uint8_t* at);
+void WriteLE16(std::uint8_t* at, std::uint16_t value);
+void WriteLE32(std::uint8_t* at, std::uint32_t value);
+
+// ---- shape synthesis -------------------------------------------------------------------------
+
+enum ShapeCode : int { kShapeSine = 1, kShapeSaw = 2, kShapeSquare = 3, kShapeTriangle = 4 };
+
+// Whether the frequency had to be clamped to the ceiling or the floor, in which case the caller
+// writes `fieldText` into the frequency field.
+struct RenderOutcome {
+  float frequency;        // the frequency actually rendered
+  bool frequencyClamped;  // true: show fieldText in the frequency field
+  char fieldText[16];     // the clamped frequency as plain decimal digits
+};
+
+RenderOutcome RenderShape(std::uint8_t* buffer, float frequency, std::int64_t amplitude,
+                          float length, int shape);
+
+// ---- text readers ----------------------------------------------------------------------------
+
+// Decimal number from the start of the text, rounded once to single precision; "+Infinity",
+// "-Infinity" and "NaN" (any case) are read as such; no leading number gives 0.
+float ReadDecimalText(std::string_view text);
+// Blanks and tabs, optional sign, digits up to the first other character; no digits give 0.
+// Saturates beyond 64 bits.
+std::int64_t ReadIntegerText(std::string_view text);

@@ -1,0 +1,218 @@
+// The program's only door to the platform: windows, menus, controls, drawing, fonts, dialogs,
+// files, the sound-output probe and the web browser. Plain C++ on purpose: nothing here names a
+// Qt or ALSA type, so everything above this layer is ordinary code that tests can drive.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Opaque pointer-sized identity of a toolkit object. 0 always means failure or "none".
+using ObjectRef = std::intptr_t;
+
+// Colours are 0x00BBGGRR: the low byte is red.
+using Colour = std::uint32_t;
+
+// ---- services --------------------------------------------------------------------------------
+
+// Starts the toolkit (the Qt application object). Must come before every other call.
+bool InitToolkit();
+// Releases every window, control, font, file and the event queue; the sound output must already
+// have been released.
+void ReleaseToolkit();
+
+// ---- sound output ----------------------------------------------------------------------------
+
+// Non-zero when the system's default playback device can be opened; it stays open until
+// ReleaseSound. Nothing is ever played.
+ObjectRef InitSound();
+void ReleaseSound();
+
+// ---- windows ---------------------------------------------------------------------------------
+
+enum WindowStyle : unsigned {
+  kWindowTitleBar = 1u << 0,
+  kWindowSystemMenu = 1u << 1,
+  kWindowMinimiseButton = 1u << 2,
+};
+
+// Height of a single-line menu bar, so a caller can ask for a client area that still holds its
+// full size once the menu bar is attached.
+int MenuBarHeight();
+
+// Opens a fixed-size window whose client area is innerWidth x innerHeight, with its outer top-left
+// corner at (x, y), shown at once. Controls created afterwards go into it. 0 on failure.
+ObjectRef OpenWindow(int number, int x, int y, int innerWidth, int innerHeight,
+                     const std::string& title, unsigned style);
+ObjectRef WindowHandle(int number);
+void SetWindowColour(int number, Colour colour);
+// Number of the program's window that is the foreground window, else -1.
+int ActiveWindow();
+std::string WindowTitle(int number);
+// Client area size below the menu bar.
+int WindowClientWidth(int number);
+int WindowClientHeight(int number);
+
+// ---- menus -----------------------------------------------------------------------------------
+
+ObjectRef CreateMenuBar(int number, ObjectRef windowHandle);
+void AddMenuTitle(const std::string& text);
+void OpenSubMenu(const std::string& text);
+void CloseSubMenu();
+void AddMenuItem(int identifier, const std::string& text);
+void SetMenuItemChecked(int menuNumber, int identifier, bool checked);
+bool MenuItemChecked(int menuNumber, int identifier);
+// Chooses an item as the user would: it raises its command event.
+void TriggerMenuItem(int menuNumber, int identifier);
+
+// ---- status bar ------------------------------------------------------------------------------
+
+// As a field width: share the remaining width equally among all fields declared so.
+constexpr int kKeepValue = -65535;
+
+ObjectRef CreateStatusBar(ObjectRef windowHandle);
+void AddStatusBarField(int width);
+void SetStatusBarText(ObjectRef statusBar, int field, const std::string& text);
+std::string StatusBarText(ObjectRef statusBar, int field);
+int StatusBarFieldWidth(ObjectRef statusBar, int field);
+
+// ---- keyboard shortcuts ----------------------------------------------------------------------
+
+enum class ShortcutKey { F1, Return };
+// The key, pressed while the window is active, raises a command event with the identifier.
+void AddKeyboardShortcut(int window, ShortcutKey key, int identifier);
+
+// ---- controls --------------------------------------------------------------------------------
+
+enum ControlOption : unsigned {
+  kTextBorderless = 1u << 0,
+  kTextCentred = 1u << 1,
+  kTextSunkenBorder = 1u << 2,
+  kCanvasBorder = 1u << 3,        // 2-pixel sunken edge; the picture is 4 pixels smaller
+  kCanvasConfinePointer = 1u << 4,  // positions stay inside while a button is held
+  kCanvasKeyboardFocus = 1u << 5,
+};
+
+// Every creating call places the control in the current window or the open panel and returns
+// its reference, or 0.
+ObjectRef CreateTextField(int x, int y, int width, int height, const std::string& text,
+                          unsigned options);
+ObjectRef CreateStaticText(int x, int y, int width, int height, const std::string& text,
+                           unsigned options);
+ObjectRef CreateButton(int x, int y, int width, int height, const std::string& label);
+ObjectRef CreateDropDownList(int x, int y, int width, int height);
+ObjectRef CreateCanvas(int x, int y, int width, int height, unsigned options);
+// Controls created after a panel, until ClosePanel, are its children, placed relative to it and
+// clipped at its edges.
+ObjectRef CreatePanel(int x, int y, int width, int height);
+void ClosePanel();
+
+void HideControl(ObjectRef control, bool hidden);
+bool ControlVisible(ObjectRef control);
+void SetControlText(ObjectRef control, const std::string& text);
+std::string ControlText(ObjectRef control);
+void AddListItem(ObjectRef list, const std::string& text);
+void SetListSelection(ObjectRef list, int index);
+int ListSelection(ObjectRef list);
+void SetControlColour(ObjectRef control, Colour colour);
+void SetControlData(ObjectRef control, std::intptr_t value);
+std::intptr_t ControlData(ObjectRef control);
+int ControlX(ObjectRef control);
+int ControlY(ObjectRef control);
+int ControlWidth(ObjectRef control);
+int ControlHeight(ObjectRef control);
+// Font for every control created afterwards.
+void SetDefaultFont(ObjectRef fontHandle);
+
+// ---- events ----------------------------------------------------------------------------------
+
+enum class EventKind { None, Control, Command, CloseRequest, Other };
+
+enum class EventSubtype {
+  None,
+  PointerEntered,
+  PointerLeft,
+  PointerMoved,
+  LeftButtonDown,
+  LeftButtonUp,
+  RightButtonDown,
+  RightButtonUp,
+  MiddleButtonDown,
+  MiddleButtonUp,
+  Wheel,
+  KeyDown,
+  KeyUp,
+  Focus,
+  LostFocus,
+  Change,
+};
+
+// Blocks until an event is queued, takes it and returns its kind.
+EventKind WaitForEvent();
+// Takes the next event without waiting; EventKind::None when the queue is empty.
+EventKind TakeEvent();
+// Of the event last taken: the control reference or the command identifier, and the subtype.
+ObjectRef EventObject();
+EventSubtype EventType();
+
+// Button-state bits of a canvas event.
+constexpr int kLeftButtonBit = 1;
+constexpr int kRightButtonBit = 2;
+constexpr int kMiddleButtonBit = 4;
+
+// For the canvas's own current event: pointer position in inner coordinates and the button
+// state, sampled when the event was raised; 0 when asked outside that event.
+int CanvasPointerX(ObjectRef canvas);
+int CanvasPointerY(ObjectRef canvas);
+int CanvasButtons(ObjectRef canvas);
+
+// ---- drawing ---------------------------------------------------------------------------------
+
+// 0 on failure. Until StopDrawing, the calls below act on this target.
+ObjectRef StartDrawingOnCanvas(ObjectRef canvas);
+ObjectRef StartDrawingOnWindow(int number);
+void FillRectangle(int x, int y, int width, int height, Colour colour);
+Colour PixelColour(int x, int y);
+// A canvas then shows the new picture.
+void StopDrawing();
+
+// ---- fonts -----------------------------------------------------------------------------------
+
+ObjectRef LoadFont(int number, const std::string& faceName, int points);
+ObjectRef FontHandle(int number);
+int FontCharacterHeight(int number);
+
+// ---- dialogs ---------------------------------------------------------------------------------
+
+constexpr int kAnswerYes = 6;
+
+void ShowMessage(const std::string& title, const std::string& text);
+// kAnswerYes for Yes; anything else means No.
+int AskYesNo(const std::string& title, const std::string& text);
+// patterns: "label|pattern|label|pattern...". The folder of defaultPath is the starting folder,
+// its name the proposed name. Returns the chosen full path, or "" when cancelled.
+std::string AskSaveFileName(const std::string& title, const std::string& defaultPath,
+                            const std::string& patterns, int patternIndex);
+
+// ---- files -----------------------------------------------------------------------------------
+
+constexpr long long kFileMissing = -1;
+constexpr long long kFileIsFolder = -2;
+
+long long FileSize(const std::string& path);
+// Creates the file or empties an existing one; 0 on failure.
+ObjectRef CreateFile(int number, const std::string& path);
+// Creates a new file with a unique name in the folder of targetPath; its path, or "" on failure.
+std::string CreateTemporaryFileBeside(int number, const std::string& targetPath);
+bool WriteData(int number, const void* data, std::size_t length);
+// Writes out what is buffered and closes; true only when every byte reached the disk.
+bool CloseFile(int number);
+// Puts `from` in place of `to` in one step.
+bool ReplaceFile(const std::string& from, const std::string& to);
+bool DeleteFile(const std::string& path);
+// The system's reason for the last failed file operation, e.g. "Permission denied".
+std::string LastFileError();
+
+// ---- web -------------------------------------------------------------------------------------
+
+void OpenWebAddress(const std::string& address);
