@@ -14,6 +14,7 @@ NATIVE_PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth x11-utils xdotool openbox imagemagick sox
   alsa-utils qemu-user desktop-file-utils appstream
+  clang-14 libclang-rt-14-dev valgrind
 )
 I386_PACKAGES=(
   qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386
