@@ -1,1 +1,6 @@
-int main() { return 0; }
+#include "app/shell.h"
+
+int main() {
+  StartUp();
+  RunEventLoop();
+}

@@ -1,1 +1,29 @@
-#include "sound/wav_buffer.h"
+// Rendering driven by what the window shows: the fields are read as text at the moment of render.
+#include "app/shell.h"
+
+namespace {
+
+// The list shows the shapes in the order of their codes, which start at 1.
+constexpr int kShapeCodeOfFirstItem = 1;
+
+bool RenderingArmed() { return RenderMarker != 0 && RenderMarker == RenderButton; }
+
+}  // namespace
+
+void RenderFromFields() {
+  ClearWavBuffer();
+  const float frequency = ReadDecimalText(ControlText(FrequencyField));
+  const std::int64_t amplitude = ReadIntegerText(ControlText(AmplitudeValueField));
+  const float length = ReadDecimalText(ControlText(LengthValueField));
+  const int shape = ListSelection(ShapeList) + kShapeCodeOfFirstItem;
+  const RenderOutcome outcome = RenderShape(MainWavBuffer, frequency, amplitude, length, shape);
+  if (outcome.frequencyClamped) SetControlText(FrequencyField, outcome.fieldText);
+}
+
+void Rerender() {
+  if (RenderingArmed()) {
+    RenderFromFields();
+  } else {
+    ClearWavBuffer();
+  }
+}
