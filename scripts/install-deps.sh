@@ -12,7 +12,7 @@ NATIVE_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
   g++-i686-linux-gnu
   fonts-liberation2 fonts-dejavu-core
-  xvfb xauth x11-utils xdotool openbox imagemagick sox
+  xvfb xauth x11-utils xdotool openbox imagemagick librsvg2-bin sox
   alsa-utils qemu-user desktop-file-utils appstream
   clang-14 libclang-rt-14-dev valgrind
 )
