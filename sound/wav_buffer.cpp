@@ -1,1 +1,113 @@
 #include "sound/wav_buffer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+std::uint8_t* MainWavBuffer = nullptr;
+
+namespace {
+
+constexpr int kBitsPerByte = 8;
+
+// The header of the last block built. Preset: the chunk names, format chunk size 16 and format
+// tag 1 (integer PCM); each build writes the rest before the header is copied into the block.
+std::uint8_t gHeaderTemplate[kWavHeaderSize] = {
+    'R', 'I', 'F', 'F', 0,   0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+    16,  0,   0,   0,   1,   0, 0, 0, 0,   0,   0,   0,   0,   0,   0,   0,
+    0,   0,   0,   0,   'd', 'a', 't', 'a', 0, 0,   0,   0};
+
+std::uint8_t* gLastBlock = nullptr;
+std::size_t gLastBlockSize = 0;
+
+// Stands in for a block that could not be allocated: a header with no room for samples, so the
+// synthesis renders nothing and saving finds nothing rendered, instead of writing through null.
+std::uint8_t gNoRoomImage[kWavHeaderSize];
+
+std::uint32_t DataSizeFor(float duration, std::int16_t channels, std::int16_t bytesPerSample,
+                          std::int32_t sampleRate) {
+  const double samples = std::nearbyint(static_cast<double>(sampleRate) * duration);
+  if (!(samples > 0) || channels <= 0 || bytesPerSample <= 0) return 0;  // NaN lands here too
+  const double largest = kLargestWavDataSize;
+  const double dataSize = std::min(samples, largest) * bytesPerSample * channels;
+  return dataSize < largest ? static_cast<std::uint32_t>(dataSize) : kLargestWavDataSize;
+}
+
+void WriteHeaderTemplate(std::uint32_t dataSize, std::int16_t channels,
+                         std::int16_t bytesPerSample, std::int32_t sampleRate) {
+  // Fields wrap to their width when a caller passes a format no WAV file can hold.
+  const std::int64_t byteRate = std::int64_t{sampleRate} * bytesPerSample * channels;
+  WriteLE32(gHeaderTemplate + kRiffSizeOffset, dataSize + kRiffSizeOverData);
+  WriteLE16(gHeaderTemplate + kChannelsOffset, static_cast<std::uint16_t>(channels));
+  WriteLE32(gHeaderTemplate + kSampleRateOffset, static_cast<std::uint32_t>(sampleRate));
+  WriteLE32(gHeaderTemplate + kByteRateOffset, static_cast<std::uint32_t>(byteRate));
+  WriteLE16(gHeaderTemplate + kBlockAlignOffset,
+            static_cast<std::uint16_t>(channels * bytesPerSample));
+  WriteLE16(gHeaderTemplate + kBitsPerSampleOffset,
+            static_cast<std::uint16_t>(bytesPerSample * kBitsPerByte));
+  WriteLE32(gHeaderTemplate + kDataSizeOffset, dataSize);
+}
+
+void ReleaseLastBlock() {
+  if (gLastBlock != gNoRoomImage) std::free(gLastBlock);
+  gLastBlock = nullptr;
+  gLastBlockSize = 0;
+}
+
+}  // namespace
+
+std::uint16_t ReadLE16(const std::uint8_t* at) {
+  return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
+}
+
+std::uint32_t ReadLE32(const std::uint8_t* at) {
+  return std::uint32_t{at[0]} | (std::uint32_t{at[1]} << 8) | (std::uint32_t{at[2]} << 16) |
+         (std::uint32_t{at[3]} << 24);
+}
+
+void WriteLE16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void WriteLE32(std::uint8_t* at, std::uint32_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+  at[2] = static_cast<std::uint8_t>(value >> 16);
+  at[3] = static_cast<std::uint8_t>(value >> 24);
+}
+
+std::uint8_t* BuildWavBuffer(float duration, std::int16_t channels, std::int16_t bytesPerSample,
+                             std::int32_t sampleRate) {
+  const std::uint32_t dataSize = DataSizeFor(duration, channels, bytesPerSample, sampleRate);
+  WriteHeaderTemplate(dataSize, channels, bytesPerSample, sampleRate);
+  ReleaseLastBlock();
+
+  const std::size_t blockSize = std::size_t{dataSize} + kWavHeaderSize;  // RIFF size + 8
+  gLastBlock = static_cast<std::uint8_t*>(std::calloc(blockSize, 1));  // zero is silence
+  gLastBlockSize = blockSize;
+  if (gLastBlock == nullptr) {
+    WriteLE32(gHeaderTemplate + kRiffSizeOffset, kRiffSizeOverData);
+    WriteLE32(gHeaderTemplate + kDataSizeOffset, 0);
+    gLastBlock = gNoRoomImage;
+    gLastBlockSize = kWavHeaderSize;
+  }
+  std::memcpy(gLastBlock, gHeaderTemplate, kWavHeaderSize);
+  return gLastBlock;
+}
+
+std::size_t WavBufferBlockSize() { return gLastBlockSize; }
+
+std::size_t WavBlockSizeOf(const std::uint8_t* buffer) {
+  return buffer != nullptr && buffer == gLastBlock ? gLastBlockSize : 0;
+}
+
+void ClearWavBuffer() {
+  const std::size_t blockSize = WavBlockSizeOf(MainWavBuffer);
+  if (blockSize < kWavHeaderSize) return;
+  const std::size_t room = blockSize - kWavHeaderSize;
+  const std::size_t dataSize = std::min<std::size_t>(ReadLE32(MainWavBuffer + kDataSizeOffset), room);
+  std::memset(MainWavBuffer + kWavHeaderSize, 0, dataSize);
+  WriteLE32(MainWavBuffer + kDataSizeOffset, 0);
+}

@@ -37,6 +37,11 @@ std::uint8_t* BuildWavBuffer(float duration, std::int16_t channels, std::int16_t
                              std::int32_t sampleRate);
 // Size in bytes of the block that the last BuildWavBuffer returned (0 before the first).
 std::size_t WavBufferBlockSize();
+// Size of `buffer`'s block if it is the block that the last BuildWavBuffer returned, else 0:
+// only that block may be written, a reference from before a rebuild is refused.
+std::size_t WavBlockSizeOf(const std::uint8_t* buffer);
+// The largest data size a block is built for: RIFF size + 8 must still fit in 32 bits.
+constexpr std::uint32_t kLargestWavDataSize = 0xFFFFFFFFu - kWavHeaderSize;
 
 // The main WAV buffer: the block the shell keeps, which ClearWavBuffer empties.
 extern std::uint8_t* MainWavBuffer;
@@ -51,6 +56,16 @@ void WriteLE32(std::uint8_t* at, std::uint32_t value);
 
 enum ShapeCode : int { kShapeSine = 1, kShapeSaw = 2, kShapeSquare = 3, kShapeTriangle = 4 };
 
+constexpr float kPiF = 3.14159265358979323846f;
+constexpr float kTwoPiF = 6.28318530717958647692f;
+
+// One step of the synthesis phase: single-precision sum, wrapped once when it passes 2π.
+inline float AdvancePhase(float phase, float increment) {
+  phase += increment;
+  if (phase > kTwoPiF) phase -= kTwoPiF;
+  return phase;
+}
+
 // Whether the frequency had to be clamped to the ceiling or the floor, in which case the caller
 // writes `fieldText` into the frequency field.
 struct RenderOutcome {
@@ -59,6 +74,15 @@ struct RenderOutcome {
   char fieldText[16];     // the clamped frequency as plain decimal digits
 };
 
+// The phase step per frame: frequency / sample rate × 2π, in single precision.
+float ComputePhaseIncrement(float frequency, std::uint32_t sampleRate);
+// The largest sample value for an amplitude in percent of full scale (0 to 100).
+float ComputePeak(std::int64_t amplitude);
+
+// Renders into `buffer`, which must be the block that the last BuildWavBuffer returned; any other
+// pointer is left untouched and the frequency comes back as given. The format is read from the
+// buffer's header; a header that is not 16-bit PCM with at least one channel and a sample rate
+// renders nothing (data size 0). Codes other than the four shapes render silence.
 RenderOutcome RenderShape(std::uint8_t* buffer, float frequency, std::int64_t amplitude,
                           float length, int shape);
 
