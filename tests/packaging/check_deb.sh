@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Checks the Debian package: its name and architecture, dependencies computed from the binary,
+# files owned by root, exactly the installed files, and a program built for that architecture.
+set -euo pipefail
+out=$1 program=$2 arch=$3 expected=$4 check_tree=$5
+
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+
+packages=("$out"/*.deb)
+if [ "${#packages[@]}" -ne 1 ] || [ ! -f "${packages[0]}" ]; then
+  echo "FAIL: expected exactly one package in $out, found: ${packages[*]}"
+  exit 1
+fi
+deb=${packages[0]}
+field() { dpkg-deb -f "$deb" "$1"; }
+
+[ "$(basename "$deb")" = "${program}_$(field Version)_${arch}.deb" ] || fail "file name $deb"
+[ "$(field Package)" = "$program" ] || fail "Package: $(field Package)"
+[ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
+
+# Only qt6-qpa-plugins is declared by hand; the libraries come from dpkg-shlibdeps.
+depends=$(field Depends)
+echo "Depends: $depends"
+names=$(sed 's/ ([^)]*)//g; s/ *| */\n/g; s/, */\n/g' <<<"$depends")
+for needed in libc6 libstdc++6 libasound2 libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
+  grep -qxF "$needed" <<<"$names" || fail "Depends lacks $needed"
+done
+
+owners=$(dpkg-deb -c "$deb" | awk '{print $2}' | sort -u)
+[ "$owners" = root/root ] || fail "files not owned by root/root: $owners"
+outside=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -vE '^\./(usr(/.*)?)?$' || true)
+[ -z "$outside" ] || fail "entries outside /usr: $outside"
+
+tree=$(mktemp -d)
+trap 'rm -rf "$tree"' EXIT
+dpkg-deb -x "$deb" "$tree"
+"$check_tree" "$tree" "$expected" "$program" || status=1
+
+case $arch in
+  amd64) machine="Advanced Micro Devices X86-64" ;;
+  i386) machine="Intel 80386" ;;
+esac
+readelf -h "$tree/usr/bin/$program" | grep -q "Machine: *$machine" ||
+  fail "usr/bin/$program is not built for $arch"
+exit $status
