@@ -22,11 +22,21 @@ bool Fail() {
   return false;
 }
 
-// Closes and reports whether every byte written reached the disk.
+// Special files such as /dev/null have nothing to synchronise; that is no failure.
+bool Synchronised(std::FILE* file) {
+  return ::fsync(::fileno(file)) == 0 || errno == EINVAL || errno == EROFS;
+}
+
+// Closes and reports whether every byte written reached the disk; the first failure is the
+// reason kept.
 bool Finish(std::FILE* file) {
   bool complete = std::fflush(file) == 0 || Fail();
-  complete = (::fsync(::fileno(file)) == 0 || Fail()) && complete;
-  complete = (std::fclose(file) == 0 || Fail()) && complete;
+  if (complete && !Synchronised(file)) {
+    complete = Fail();
+  }
+  if (std::fclose(file) != 0 && complete) {
+    complete = Fail();
+  }
   return complete;
 }
 
