@@ -136,15 +136,6 @@ TEST(WavBuffer, ClearWithoutABufferOrWithAStaleOneDoesNothing) {
   EXPECT_EQ(ReadLE32(after + kDataSizeOffset), 3528000u);
 }
 
-TEST(WavBuffer, EachBuildReplacesTheTemplateFields) {
-  BuildWavBuffer(kCapacitySeconds, 2, 2, 192000);
-  const std::uint8_t* buffer = BuildMain(kCapacitySeconds, 1, 2, 44100);
-  EXPECT_EQ(ReadLE16(buffer + kChannelsOffset), 1u);
-  EXPECT_EQ(ReadLE32(buffer + kSampleRateOffset), 44100u);
-  EXPECT_EQ(ReadLE32(buffer + kByteRateOffset), 88200u);
-  EXPECT_EQ(ReadLE16(buffer + kBlockAlignOffset), 2u);
-}
-
 TEST(WavBuffer, HostileFormatsBuildAnEmptyImage) {
   constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
   constexpr float kInfinity = std::numeric_limits<float>::infinity();
