@@ -18,9 +18,9 @@ deb=$(realpath "${packages[0]}")
 
 # Every build on this machine shares the one package database and /usr/bin: one at a time.
 exec 9>/run/lock/quorvel-apt-install-test.lock
-flock --timeout 1200 9
+flock --timeout 240 9
 
-apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=600 "$@"; }
+apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=240 "$@"; }
 remove() { apt_get purge "$program" >/dev/null 2>&1 || true; }
 home=$(mktemp -d)
 trap 'remove; rm -rf "$home"' EXIT

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Checks the Debian package: its name and architecture, dependencies computed from the binary,
-# files owned by root, exactly the installed files, and a program built for that architecture.
+# files owned by root, exactly the installed files, a program built for that architecture, and
+# no trace of the folders it was built in.
 set -euo pipefail
 out=$1 program=$2 arch=$3 expected=$4 check_tree=$5
+shift 5
+build_folders=("$@")
 
 status=0
 fail() { echo "FAIL: $*"; status=1; }
@@ -43,4 +46,9 @@ case $arch in
 esac
 readelf -h "$tree/usr/bin/$program" | grep -q "Machine: *$machine" ||
   fail "usr/bin/$program is not built for $arch"
+
+# Debug information or a configured path would name them; the package must work anywhere.
+for folder in "${build_folders[@]}"; do
+  if grep -rlF "$folder" "$tree"; then fail "the files above name $folder"; fi
+done
 exit $status
