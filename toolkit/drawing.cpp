@@ -7,9 +7,6 @@
 namespace toolkit {
 namespace {
 
-// Outside the picture there is no colour to read.
-constexpr Colour kNoPixel = 0xFFFFFFFFu;
-
 struct DrawingTarget {
   QPointer<QWidget> widget;
   Canvas* canvas = nullptr;
@@ -86,11 +83,11 @@ void FillRectangle(int x, int y, int width, int height, Colour colour) {
 
 Colour PixelColour(int x, int y) {
   if (!Drawing()) {
-    return kNoPixel;
+    return kNoColour;
   }
   const QImage& image = target.canvas != nullptr ? target.canvas->picture() : target.shown;
   if (!image.valid(x, y)) {
-    return kNoPixel;
+    return kNoColour;
   }
   return FromQRgb(image.pixel(x, y));
 }

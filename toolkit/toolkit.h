@@ -172,6 +172,8 @@ int CanvasButtons(ObjectRef canvas);
 ObjectRef StartDrawingOnCanvas(ObjectRef canvas);
 ObjectRef StartDrawingOnWindow(int number);
 void FillRectangle(int x, int y, int width, int height, Colour colour);
+// What PixelColour gives outside the target's picture or while nothing is being drawn on.
+constexpr Colour kNoColour = 0xFFFFFFFFu;
 Colour PixelColour(int x, int y);
 // A canvas then shows the new picture.
 void StopDrawing();

@@ -67,9 +67,9 @@ TEST(Canvas, PictureIsTheInnerSizeWhiteAtFirstAndShowsWhatWasDrawn) {
   ASSERT_EQ(StartDrawingOnCanvas(canvas), canvas);
   EXPECT_EQ(PixelColour(0, 0), 0xFFFFFFu);
   EXPECT_EQ(PixelColour(kInnerWidth - 1, kInnerHeight - 1), 0xFFFFFFu);
-  EXPECT_EQ(PixelColour(kInnerWidth, 0), 0xFFFFFFFFu) << "outside the picture";
-  EXPECT_EQ(PixelColour(0, kInnerHeight), 0xFFFFFFFFu);
-  EXPECT_EQ(PixelColour(-1, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelColour(kInnerWidth, 0), kNoColour) << "outside the picture";
+  EXPECT_EQ(PixelColour(0, kInnerHeight), kNoColour);
+  EXPECT_EQ(PixelColour(-1, 0), kNoColour);
 
   FillRectangle(0, 0, kInnerWidth, kInnerHeight, 0xF0F0F0);
   FillRectangle(39, 1, 7, kInnerHeight - 2, 0x000002);
@@ -80,7 +80,7 @@ TEST(Canvas, PictureIsTheInnerSizeWhiteAtFirstAndShowsWhatWasDrawn) {
   EXPECT_EQ(PixelColour(39, 0), 0xF0F0F0u);
   EXPECT_EQ(PixelColour(39, kInnerHeight - 1), 0xF0F0F0u);
   StopDrawing();
-  EXPECT_EQ(PixelColour(39, 1), 0xFFFFFFFFu) << "no target after stopping";
+  EXPECT_EQ(PixelColour(39, 1), kNoColour) << "no target after stopping";
 
   const QImage shown = WidgetOf(canvas)->grab().toImage();
   EXPECT_EQ(shown.size(), QSize(kOuterWidth, kOuterHeight));
@@ -100,7 +100,7 @@ TEST(Canvas, CanvasWithoutEdgeDrawsOnItsWholeArea) {
   const ObjectRef canvas = CreateCanvas(0, 0, 40, 30, 0);
   ASSERT_NE(StartDrawingOnCanvas(canvas), 0);
   EXPECT_EQ(PixelColour(39, 29), 0xFFFFFFu);
-  EXPECT_EQ(PixelColour(40, 29), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelColour(40, 29), kNoColour);
   FillRectangle(0, 0, 1, 1, 0x123456);
   StopDrawing();
   EXPECT_EQ(WidgetOf(canvas)->grab().toImage().pixel(0, 0), qRgb(0x56, 0x34, 0x12));

@@ -55,7 +55,7 @@ TEST(Services, ReleaseLetsGoOfEverythingAndTheToolkitStartsAgain) {
   EXPECT_FALSE(MenuItemChecked(0, 9));
   EXPECT_FALSE(CloseFile(0));
   EXPECT_EQ(TakeEvent(), EventKind::None);
-  EXPECT_EQ(PixelColour(0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelColour(0, 0), kNoColour);
 
   ASSERT_TRUE(InitToolkit());
   EXPECT_NE(OpenActiveWindow(0), 0);

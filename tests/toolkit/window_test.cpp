@@ -192,14 +192,16 @@ TEST(Window, ShortcutsRaiseCommandsAndReturnReachesNoControl) {
   QTest::keyClick(edit, Qt::Key_Return);
   QTest::keyClick(edit, Qt::Key_F1);
   QTest::keyClick(WidgetOf(window), Qt::Key_F1);
+  QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
 
   EXPECT_EQ(returnPressed.count(), 0);
   const std::vector<TakenEvent> events = TakeAllEvents();
-  ASSERT_EQ(events.size(), 3u);
+  ASSERT_EQ(events.size(), 4u);
   EXPECT_EQ(events[0].kind, EventKind::Command);
   EXPECT_EQ(events[0].object, 30);
   EXPECT_EQ(events[1].object, 29);
   EXPECT_EQ(events[2].object, 29);
+  EXPECT_EQ(events[3].object, 30);
 }
 
 TEST(Window, TabAndShiftTabMoveTheFocus) {
