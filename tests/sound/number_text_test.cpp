@@ -26,7 +26,7 @@ TEST(DecimalText, ReadsTheNumberAtTheStart) {
       {"1e3", 1000.0f},      {"1E-2", 0.01f},        {"2.5e+1", 25.0f},   {"1e", 1.0f},
       {"1e+", 1.0f},         {"1e-x", 1.0f},         {"2.5x", 2.5f},      {"12abc", 12.0f},
       {"997,5", 997.0f},     {"0x10", 0.0f},         {"1.2.3", 1.2f},     {"007.50", 7.5f},
-      {"0.1", 0.1f},         {"10.0 s", 10.0f},      {"-0.0001", -0.0001f},
+      {"0.1", 0.1f},         {"10.0 s", 10.0f},      {"-0.0001", -0.0001f}, {"5.e3", 5000.0f},
   };
   for (const DecimalCase& c : cases) EXPECT_EQ(ReadDecimalText(c.text), c.value) << c.text;
 }
