@@ -14,7 +14,8 @@ constexpr double kPiD = 3.141592653589793;
 constexpr double kHalfPiF = kPiF / 2.0f;
 // The sign test of square and triangle compares against π in double precision, which no
 // single-precision phase equals. The 32-bit build holds it in single precision, so a phase of
-// exactly π gives the sign 0 there and its square starts with one 0 sample.
+// exactly π gives the sign 0 there: its square starts with one 0 sample, and has another
+// wherever the phase chain comes back to exactly π.
 constexpr bool kThirtyTwoBitBuild = sizeof(void*) == 4;
 constexpr double kSignTestPi = kThirtyTwoBitBuild ? double{kPiF} : kPiD;
 
