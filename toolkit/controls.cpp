@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -32,6 +33,11 @@ ObjectRef Register(QWidget* control, ControlKind kind, int x, int y, int width, 
   control->setGeometry(x, y, width, height);
   control->show();
   controls[control] = ControlRecord{kind, 0};
+  // A control that goes with its window leaves no record behind for a later one at its address.
+  QObject::connect(control, &QObject::destroyed, [control] {
+    controls.erase(control);
+    std::erase(openPanels, control);
+  });
   return RefOf(control);
 }
 

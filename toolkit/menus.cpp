@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 
 #include <map>
 #include <vector>
@@ -12,7 +13,8 @@ namespace toolkit {
 namespace {
 
 struct MenuBarRecord {
-  QMenuBar* bar = nullptr;
+  // Goes null when its window closes; the items and menus went with it.
+  QPointer<QMenuBar> bar;
   std::map<int, QAction*> items;
 };
 
@@ -23,7 +25,14 @@ std::vector<QMenu*> openMenus;
 
 MenuBarRecord* FindMenuBar(int number) {
   auto found = menuBars.find(number);
-  return found == menuBars.end() ? nullptr : &found->second;
+  if (found == menuBars.end()) {
+    return nullptr;
+  }
+  if (found->second.bar.isNull()) {
+    menuBars.erase(found);
+    return nullptr;
+  }
+  return &found->second;
 }
 
 QAction* FindItem(int menuNumber, int identifier) {
@@ -82,7 +91,7 @@ void AddMenuTitle(const std::string& text) {
 }
 
 void OpenSubMenu(const std::string& text) {
-  if (openMenus.empty()) {
+  if (FindMenuBar(buildingMenuBar) == nullptr || openMenus.empty()) {
     return;
   }
   openMenus.push_back(openMenus.back()->addMenu(QString::fromStdString(text)));

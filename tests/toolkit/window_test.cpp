@@ -273,3 +273,26 @@ TEST(Window, DrawingOnTheClientAreaReadsWhatTheWindowShows) {
 
   EXPECT_EQ(StartDrawingOnWindow(8), 0);
 }
+
+TEST(Window, OpeningANumberAgainReplacesTheWindowAndForgetsWhatItHeld) {
+  const ObjectRef first = OpenActiveWindow(kWindow);
+  BuildSampleMenu(first);
+  SetMenuItemChecked(kMenu, 0, true);
+  const ObjectRef button = CreateButton(0, 0, 50, 20, "old");
+  const ObjectRef panel = CreatePanel(0, 30, 100, 100);
+
+  const ObjectRef second = OpenActiveWindow(kWindow);
+  ASSERT_NE(second, 0);
+  EXPECT_EQ(WindowHandle(kWindow), second);
+  EXPECT_EQ(ControlWidth(button), 0);
+  EXPECT_EQ(ControlText(button), "");
+  EXPECT_FALSE(MenuItemChecked(kMenu, 0));
+  TriggerMenuItem(kMenu, 9);
+  AddMenuItem(12, "into a menu that went away");
+  EXPECT_EQ(TakeEvent(), EventKind::None);
+
+  // The closed panel no longer takes new controls: they go into the new window.
+  const ObjectRef fresh = CreateButton(5, 5, 50, 20, "new");
+  EXPECT_EQ(WidgetOf(fresh)->window(), WidgetOf(second));
+  EXPECT_NE(WidgetOf(fresh)->parentWidget(), reinterpret_cast<QWidget*>(panel));
+}
