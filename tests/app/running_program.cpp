@@ -36,6 +36,11 @@ class RunningProgram : public ::testing::Environment {
     UseNullSoundDevice();
     StartUp();
   }
+  // What Shutdown releases, without ending the test process.
+  void TearDown() override {
+    ReleaseSound();
+    ReleaseToolkit();
+  }
 };
 
 const auto* const kRunningProgram = ::testing::AddGlobalTestEnvironment(new RunningProgram);
