@@ -17,7 +17,7 @@ fi
 deb=$(realpath "${packages[0]}")
 
 # Every build on this machine shares the one package database and /usr/bin: one at a time.
-exec 9>/run/lock/quorvel-apt-install-test.lock
+exec 9>/tmp/quorvel-apt-install-test.lock
 flock --timeout 240 9
 
 apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=240 "$@"; }
