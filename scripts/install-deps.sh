@@ -9,7 +9,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 NATIVE_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libasound2-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev libsleef-dev
   g++-i686-linux-gnu
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth x11-utils xdotool openbox imagemagick librsvg2-bin sox
@@ -19,15 +19,23 @@ NATIVE_PACKAGES=(
 )
 I386_PACKAGES=(
   qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386
-  libsndfile1-dev:i386 libc6:i386 libstdc++6:i386
+  libsndfile1-dev:i386 libc6:i386 libstdc++6:i386 libbenchmark-dev:i386
   qt6-qpa-plugins:i386
 )
 
+NATIVE_ARCH=$(dpkg --print-architecture)
+
+# Prints each package that is not installed. A name without an architecture means the native one
+# (or "all"): with multiarch, dpkg also lists the i386 copy of the same name.
 missing() {
-  local pkg status
+  local pkg wanted
   for pkg in "$@"; do
-    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
-    [ "$status" = "install ok installed" ] || echo "$pkg"
+    case "$pkg" in
+      *:*) wanted="install ok installed ${pkg#*:}" ;;
+      *) wanted="install ok installed ($NATIVE_ARCH|all)" ;;
+    esac
+    dpkg-query -W -f='${Status} ${Architecture}\n' "$pkg" 2>/dev/null | grep -Eqx "$wanted" ||
+      echo "$pkg"
   done
 }
 
