@@ -2,22 +2,11 @@
 #include <charconv>
 #include <cmath>
 
+#include "sound/shape_blocks.h"
+#include "sound/shape_values.h"
 #include "sound/wav_buffer.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
-
-constexpr double kPiD = 3.141592653589793;
-constexpr double kHalfPiF = kPiF / 2.0f;
-// The sign test of square and triangle compares against π in double precision, which no
-// single-precision phase equals. The 32-bit build holds it in single precision, so a phase of
-// exactly π gives the sign 0 there: its square starts with one 0 sample, and has another
-// wherever the phase chain comes back to exactly π.
-constexpr bool kThirtyTwoBitBuild = sizeof(void*) == 4;
-constexpr double kSignTestPi = kThirtyTwoBitBuild ? double{kPiF} : kPiD;
 
 constexpr float kLowestFrequency = 20.0f;
 constexpr char kLowestFrequencyText[] = "20";
@@ -29,8 +18,6 @@ constexpr float kLongestLength = kCapacitySeconds;
 constexpr unsigned kRenderedBits = 16;
 constexpr unsigned kBytesPerRenderedSample = kRenderedBits / 8;
 constexpr double kFullScale = 32767.0;  // 2^16 / 2 - 1
-constexpr double kHighestSample = 32767.0;
-constexpr double kLowestSample = -32768.0;
 
 // The format as the buffer's own header states it, and the room its block really has.
 struct BufferFormat {
@@ -60,29 +47,11 @@ BufferFormat ReadBufferFormat(const std::uint8_t* buffer, std::size_t blockSize)
   return format;
 }
 
-// Ties to even in the current rounding mode; inline because std::lrint is a library call even
-// at -O2. The caller keeps x within the 32-bit range.
-inline std::int32_t RoundToInt32(double x) {
-#if defined(__SSE2__)
-  return _mm_cvtsd_si32(_mm_set_sd(x));
-#else
-  return static_cast<std::int32_t>(std::lrint(x));
-#endif
-}
-
-inline std::int16_t ToSample(double x) {
-  x = x < kHighestSample ? x : kHighestSample;
-  x = x > kLowestSample ? x : kLowestSample;
-  return static_cast<std::int16_t>(RoundToInt32(x));
-}
-
 inline void WriteSample(std::uint8_t* at, std::int16_t sample) {
   const auto bits = static_cast<std::uint16_t>(sample);
   at[0] = static_cast<std::uint8_t>(bits);
   at[1] = static_cast<std::uint8_t>(bits >> 8);
 }
-
-inline double SignOf(double x) { return x > 0 ? 1.0 : (x < 0 ? -1.0 : 0.0); }
 
 void WriteFieldText(RenderOutcome& outcome, float frequency) {
   const double whole = std::nearbyint(frequency);  // bounded by half a 32-bit sample rate
@@ -172,26 +141,45 @@ void RenderChannels(const FramePlan& plan, std::uint32_t channels, float startPh
   }
 }
 
-void RenderShapeFrames(const FramePlan& plan, std::uint32_t channels, int shape) {
+// The reference: every frame computed on its own, for any number of channels. The lambdas let
+// the compiler inline each value into its loop.
+void RenderPlainFrames(const FramePlan& plan, std::uint32_t channels, int shape, float phase) {
   switch (shape) {
     case kShapeSine:
-      RenderChannels(plan, channels, 0.0f, [](float p) { return std::sin(double{p}); });
+      RenderChannels(plan, channels, phase, [](float p) { return SineValue(p); });
       break;
     case kShapeSaw:
-      RenderChannels(plan, channels, kPiF, [](float p) { return (double{p} - kPiF) / kPiF; });
+      RenderChannels(plan, channels, phase, [](float p) { return SawValue(p); });
       break;
     case kShapeSquare:
-      RenderChannels(plan, channels, kPiF, [](float p) { return SignOf(kSignTestPi - p); });
+      RenderChannels(plan, channels, phase, [](float p) { return SquareValue(p); });
       break;
     case kShapeTriangle:
-      RenderChannels(plan, channels, 0.0f, [](float p) {
-        return 1.0 + SignOf(kSignTestPi - p) * (double{p} - kPiF) / kHalfPiF;
-      });
+      RenderChannels(plan, channels, phase, [](float p) { return TriangleValue(p); });
       break;
     default:  // not a shape: silence of the requested length
-      RenderChannels(plan, channels, 0.0f, [](float) { return 0.0; });
+      RenderChannels(plan, channels, phase, [](float p) { return SilenceValue(p); });
       break;
   }
+}
+
+bool TakesVectorPath(SynthesisPath path, std::uint32_t channels) {
+  return path != SynthesisPath::kPlain && channels <= 2 && VectorPathAvailable();
+}
+
+// The vector path renders whole groups of frames; the plain path continues the same phase chain
+// for the frames left over.
+void RenderShapeFrames(const FramePlan& plan, std::uint32_t channels, int shape,
+                       SynthesisPath path) {
+  float phase = StartPhaseOf(shape);
+  FramePlan rest = plan;
+  if (TakesVectorPath(path, channels)) {
+    const std::size_t done = RenderVectorFrames(
+        VectorFrames{plan.out, plan.frames, channels, plan.increment, plan.peak}, shape, phase);
+    rest.out += done * plan.frameSize;
+    rest.frames -= done;
+  }
+  RenderPlainFrames(rest, channels, shape, phase);
 }
 
 }  // namespace
@@ -207,6 +195,11 @@ float ComputePeak(std::int64_t amplitude) {
 
 RenderOutcome RenderShape(std::uint8_t* buffer, float frequency, std::int64_t amplitude,
                           float length, int shape) {
+  return RenderShapeOnPath(SynthesisPath::kFastest, buffer, frequency, amplitude, length, shape);
+}
+
+RenderOutcome RenderShapeOnPath(SynthesisPath path, std::uint8_t* buffer, float frequency,
+                                std::int64_t amplitude, float length, int shape) {
   RenderOutcome outcome{frequency, false, {}};
   const std::size_t blockSize = WavBlockSizeOf(buffer);
   if (blockSize < kWavHeaderSize) return outcome;
@@ -230,6 +223,6 @@ RenderOutcome RenderShape(std::uint8_t* buffer, float frequency, std::int64_t am
   plan.frames = dataBytes / plan.frameSize;
   plan.increment = ComputePhaseIncrement(outcome.frequency, format.sampleRate);
   plan.peak = ComputePeak(amplitude);
-  RenderShapeFrames(plan, format.channels, shape);
+  RenderShapeFrames(plan, format.channels, shape, path);
   return outcome;
 }
