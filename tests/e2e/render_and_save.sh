@@ -21,18 +21,71 @@ click_at() {
   xdotool mousemove --window "$WINDOW" $1 $2 click 1
 }
 
-open_file_menu() {
-  focus_window "$WINDOW"
-  click_at 15 $((MENU_BAR / 2))
-  sleep 1
+# Number of the program's menus and list pop-ups that are open: its visible windows but the main
+# one, since no dialog is open when this is asked.
+open_menus() {
+  xdotool search --onlyvisible --class '^quorvel$' 2>/dev/null | grep -v -x "$WINDOW" | wc -l
 }
 
-# Saves through File > Save Rendering Shape (Wav); with a name, it replaces the proposed one.
-save_as() {
-  local name=$1 dialog step
+wait_for_open_menus() {
+  local step
+  for step in $(seq 50); do
+    [ "$(open_menus)" -ge "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Keys typed before a menu is up would go to the window, so the click is repeated until it is.
+open_file_menu() {
+  local attempt
+  for attempt in $(seq 10); do
+    focus_window "$WINDOW"
+    click_at 15 $((MENU_BAR / 2))
+    wait_for_open_menus 1 && return 0
+    xdotool key Escape
+  done
+  fail "the File menu does not open"
+}
+
+# Options > submenu number $1 (from 0) > item number $2 (from 0).
+choose_option() {
+  open_file_menu
+  xdotool key Right
+  local step
+  for step in $(seq "$1"); do xdotool key Down; done
+  xdotool key Right
+  wait_for_open_menus 2 || fail "the Options submenu does not open"
+  for step in $(seq "$2"); do xdotool key Down; done
+  xdotool key Return
+}
+
+# File > Save Rendering Shape (Wav); prints the id of the dialog that answers: the save dialog,
+# or the request to render first.
+ask_to_save() {
   open_file_menu
   xdotool key Down Return
-  dialog=$(wait_for_window 'Save Wav')
+  local step id
+  for step in $(seq "$WAIT_STEPS"); do
+    for title in 'Save Wav' 'Please'; do
+      id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1 || true)
+      if [ -n "$id" ]; then echo "$title $id"; return 0; fi
+    done
+    sleep 0.1
+  done
+  fail "no dialog after the save command"
+}
+
+# Saves with a name that replaces the proposed one, unless it is the proposed one.
+save_as() {
+  local name=$1 answer
+  answer=$(ask_to_save)
+  [ "${answer% *}" = "Save Wav" ] || fail "asked to render first: nothing was rendered"
+  type_name_and_wait "$name" "${answer##* }"
+}
+
+type_name_and_wait() {
+  local name=$1 dialog=$2 step
   focus_window "$dialog"
   if [ "$name" != "rorovoraderuz.wav" ]; then
     xdotool key ctrl+a
@@ -44,6 +97,36 @@ save_as() {
     sleep 0.1
   done
   fail "$name was not saved"
+}
+
+# The window is shown before its controls are; a press that came too early leaves nothing
+# rendered, which the save command tells, so the press is repeated until it took effect.
+render_and_save_defaults() {
+  local attempt answer
+  for attempt in $(seq 10); do
+    focus_window "$WINDOW"
+    click_at $(at_panel $((88 + 65)) $((222 + 12)))  # "Rendering Shape"
+    answer=$(ask_to_save)
+    if [ "${answer% *}" = "Save Wav" ]; then
+      type_name_and_wait rorovoraderuz.wav "${answer##* }"
+      return 0
+    fi
+    press_until_gone "${answer##* }" Return
+  done
+  fail "Rendering Shape has no effect"
+}
+
+press_until_gone() {
+  local attempt step
+  for attempt in $(seq 20); do
+    focus_window "$1" || true
+    xdotool key "$2"
+    for step in $(seq 30); do
+      xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
+      sleep 0.1
+    done
+  done
+  fail "the box does not go"
 }
 
 # check_wav FILE BYTES CHANNELS RATE FIRST-SAMPLES...
@@ -74,13 +157,15 @@ MENU_BAR=$((HEIGHT - CLIENT_HEIGHT))
 focus_window "$WINDOW"
 
 echo "== the defaults"
-click_at $(at_panel $((88 + 65)) $((222 + 12)))  # "Rendering Shape"
-save_as rorovoraderuz.wav
+render_and_save_defaults
 check_wav rorovoraderuz.wav 264644 1 44100 0 4175 8266 12190 15869 19228
 
 echo "== square"
-click_at $(at_panel $((20 + 60)) $((25 + 12)))  # the shape list
-sleep 1
+for attempt in $(seq 10); do
+  focus_window "$WINDOW"
+  click_at $(at_panel $((20 + 60)) $((25 + 12)))  # the shape list
+  wait_for_open_menus 1 && break
+done
 xdotool key Down Down Return
 save_as square.wav
 # The 32-bit build holds pi in single precision: its square starts with one 0 sample.
@@ -89,10 +174,8 @@ else first_square="-29490 -29490 -29490"; fi
 check_wav square.wav 264644 1 44100 $first_square
 
 echo "== stereo, 192000 Hz"
-open_file_menu
-xdotool key Right Right Down Return     # Options > channels > stereo
-open_file_menu
-xdotool key Right Down Right Down Return  # Options > sample rate > 192000 Hz
+choose_option 0 1  # channels > stereo
+choose_option 1 1  # sample rate > 192000 Hz
 save_as stereo.wav
 if [ "$(basename "$PROGRAM")" = quorvel32 ]; then first_stereo="0 0 -29490 -29490"
 else first_stereo="-29490 -29490 -29490 -29490"; fi
