@@ -17,7 +17,7 @@ std::map<int, WindowRecord> windows;
 int currentWindow = -1;
 
 Qt::WindowFlags FlagsForStyle(unsigned style) {
-  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint;
+  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
   if (style & kWindowTitleBar) {
     flags |= Qt::WindowTitleHint;
   }
