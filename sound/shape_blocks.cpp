@@ -63,28 +63,37 @@ QUORVEL_AVX512 void StoreSamples(std::uint8_t* out, __m128i samples, std::uint32
   }
 }
 
-// The phases of a group come from the serial chain; their values do not feed it back, so the
-// processor runs the chain of the next groups while the vector unit works on this one.
+// The next eight phases of the serial chain, gathered in a register: loading eight separate
+// stores as one would stall the chain.
+QUORVEL_AVX512 inline __m256 AdvanceGroup(float& phase, float increment) {
+  float p[kLanes];
+#pragma GCC unroll 8
+  for (std::size_t lane = 0; lane < kLanes; ++lane) {
+    p[lane] = phase;
+    phase = AdvancePhase(phase, increment);
+  }
+  return _mm256_setr_ps(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]);
+}
+
+// The chain runs one group ahead of the values: the vector unit then works on phases that are
+// long known, and the processor keeps the chain going alongside.
 template <__m512d (*ShapeValues)(__m512d)>
 QUORVEL_AVX512 std::size_t RenderGroups(const VectorFrames& frames, float& phase) {
   const std::size_t groups = frames.frames / kLanes;
+  if (groups == 0) return 0;
   const std::size_t groupBytes = kLanes * kSampleBytes * frames.channels;
   const float increment = frames.increment;
   const __m512d peak = Splat(frames.peak);
   float next = phase;  // a local, so the chain stays in a register
+  __m256 phases = AdvanceGroup(next, increment);
   std::uint8_t* out = frames.out;
   for (std::size_t group = 0; group < groups; ++group, out += groupBytes) {
-    float p[kLanes];
-#pragma GCC unroll 8
-    for (std::size_t lane = 0; lane < kLanes; ++lane) {
-      p[lane] = next;
-      next = AdvancePhase(next, increment);
-    }
-    const __m256 phases = _mm256_setr_ps(p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]);
+    const __m256 ahead = AdvanceGroup(next, increment);
     const __m512d values = ShapeValues(_mm512_cvtps_pd(phases));
     StoreSamples(out, ToSamples(_mm512_mul_pd(values, peak)), frames.channels);
+    phases = ahead;
   }
-  phase = next;
+  phase = _mm256_cvtss_f32(phases);  // the first frame not rendered
   return groups * kLanes;
 }
 
