@@ -148,6 +148,54 @@ check_wav() {
   echo "   $name: $bytes bytes, $channels ch, $rate Hz, starts $first"
 }
 
+# A browser that only notes the addresses it is asked to open.
+cat > "$WORK/browser" <<END
+#!/bin/sh
+echo "\$1" >> "$WORK/opened"
+END
+chmod +x "$WORK/browser"
+# Qt asks xdg-open first, which this machine may lack, then the browser named here.
+export DEFAULT_BROWSER="$WORK/browser"
+
+opened_count() {
+  if [ -f "$WORK/opened" ]; then wc -l < "$WORK/opened"; else echo 0; fi
+}
+
+wait_for_opened() {
+  local step
+  for step in $(seq 30); do
+    [ "$(opened_count)" -ge "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Qt takes a shortcut only once it knows its window is active, which may lag behind the window
+# manager's focus, so the key is pressed again until the browser was asked.
+press_f1_until_opened() {
+  local want=$(($(opened_count) + 1)) attempt
+  for attempt in $(seq 20); do
+    focus_window "$WINDOW"
+    xdotool key F1
+    wait_for_opened "$want" && return 0
+  done
+  fail "F1 did not ask the browser for the maker's site"
+}
+
+# From File round to About > Tenbrisk Audio; the Return must reach the About menu, not File.
+choose_about_item() {
+  local want=$(($(opened_count) + 1)) attempt
+  for attempt in $(seq 10); do
+    open_file_menu
+    xdotool key Left
+    sleep 0.5
+    xdotool key Return
+    wait_for_opened "$want" && return 0
+    xdotool key Escape Escape
+  done
+  fail "About > Tenbrisk Audio did not ask the browser"
+}
+
 start_window_manager
 use_sound_device null
 start_program
@@ -189,6 +237,12 @@ xdotool mousemove --window "$WINDOW" $(((from_x + to_x) / 2)) "$slider_y"
 xdotool mousemove --window "$WINDOW" "$to_x" "$slider_y" mouseup 1
 save_as long.wav
 check_wav long.wav 3840044 2 192000 $first_stereo
+
+echo "== F1 and About > Tenbrisk Audio"
+press_f1_until_opened
+choose_about_item
+[ "$(sort -u "$WORK/opened")" = "https://tenbrisk.example/" ] || fail "opened: $(cat "$WORK/opened")"
+echo "   the browser was asked for https://tenbrisk.example/ only"
 
 echo "== close box"
 press_until_ended "$WINDOW" alt+F4

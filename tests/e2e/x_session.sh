@@ -32,9 +32,12 @@ use_sound_device() {
   export HOME="$WORK/home"
 }
 
+# Exit code that asks in_x_server.sh for another try on a fresh server.
+X_SERVER_UNUSABLE=99
+
 start_window_manager() {
   local step
-  for step in $(seq "$WAIT_STEPS"); do
+  for step in $(seq 100); do
     xprop -root >/dev/null 2>&1 && break
     sleep 0.1
   done
@@ -42,7 +45,11 @@ start_window_manager() {
   OPENBOX_PID=$!
   for step in $(seq "$WAIT_STEPS"); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    kill -0 "$OPENBOX_PID" 2>/dev/null || { cat "$WORK/openbox.log" >&2; fail "openbox ended"; }
+    if ! kill -0 "$OPENBOX_PID" 2>/dev/null; then
+      cat "$WORK/openbox.log" >&2
+      echo "the X server $DISPLAY cannot be used" >&2
+      exit "$X_SERVER_UNUSABLE"
+    fi
     sleep 0.1
   done
   fail "openbox did not start"
