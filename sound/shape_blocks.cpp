@@ -6,14 +6,16 @@
 // GCC 12 takes the undefined pass-through operand inside its own AVX-512 conversions and
 // min/max for an uninitialised variable.
 #pragma GCC diagnostic push
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
+
+#define QUORVEL_AVX512 __attribute__((target("avx512f")))
 
 // sleef.h declares its AVX-512 functions only to files built wholly for AVX-512; here only the
 // functions marked QUORVEL_AVX512 are, so the one function used is declared by hand.
-extern "C" __m512d Sleef_sind8_u35avx512f(__m512d);
-
-#define QUORVEL_AVX512 __attribute__((target("avx512f")))
+extern "C" QUORVEL_AVX512 __m512d Sleef_sind8_u35avx512f(__m512d);
 
 namespace {
 
