@@ -14,7 +14,7 @@ NATIVE_PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth x11-utils xdotool openbox imagemagick librsvg2-bin sox
   alsa-utils qemu-user desktop-file-utils appstream
-  dpkg-dev file
+  dpkg-dev file locales
   clang-14 libclang-rt-14-dev valgrind
 )
 I386_PACKAGES=(
