@@ -76,9 +76,8 @@ BENCHMARK(BM_PhaseChain)->Unit(benchmark::kMillisecond);
 // also waits for the disk (fsync); `synced` adds that wait, which sox does not have.
 bool WriteRendering(const std::string& path, bool synced) {
   std::uint8_t header[kWavHeaderSize];
-  std::copy(MainWavBuffer, MainWavBuffer + kWavHeaderSize, header);
+  CopyFileHeader(MainWavBuffer, header);
   const std::uint32_t dataSize = ReadLE32(MainWavBuffer + kDataSizeOffset);
-  WriteLE32(header + kRiffSizeOffset, dataSize + kRiffSizeOverData);
 
   std::string temporary = path + ".XXXXXX";
   const int descriptor = ::mkstemp(temporary.data());

@@ -1,6 +1,5 @@
 // Writes the rendering to a WAV file the user names, without ever damaging a file already there.
 #include <array>
-#include <cstring>
 #include <optional>
 
 #include "app/shell.h"
@@ -10,17 +9,6 @@ namespace {
 constexpr const char* kSaveTitle = "Save Wav";
 constexpr int kFirstPattern = 0;
 
-using WavHeader = std::array<std::uint8_t, kWavHeaderSize>;
-
-// The buffer's own RIFF size describes its capacity, which the synthesis relies on; the file's
-// must describe the data actually written.
-WavHeader FileHeader(const std::uint8_t* buffer, std::uint32_t dataSize) {
-  WavHeader header;
-  std::memcpy(header.data(), buffer, header.size());
-  WriteLE32(header.data() + kRiffSizeOffset, dataSize + kRiffSizeOverData);
-  return header;
-}
-
 bool MayWriteTo(const std::string& path) {
   if (FileSize(path) == kFileMissing) return true;
   return AskYesNo("File Overwrite", "Overwrite it ?") == kAnswerYes;
@@ -29,11 +17,12 @@ bool MayWriteTo(const std::string& path) {
 // Writes beside the target and swaps it in only once every byte is on disk, so a failure leaves
 // whatever was at the path as it was. Returns the system's reason on failure.
 std::optional<std::string> WriteWavFile(const std::string& path, const std::uint8_t* buffer,
-                         std::uint32_t dataSize) {
+                                        std::uint32_t dataSize) {
   const std::string temporary = CreateTemporaryFileBeside(kSaveFile, path);
   if (temporary.empty()) return LastFileError();
 
-  const WavHeader header = FileHeader(buffer, dataSize);
+  std::array<std::uint8_t, kWavHeaderSize> header;
+  CopyFileHeader(buffer, header.data());
   const bool written = WriteData(kSaveFile, header.data(), header.size()) &&
                        WriteData(kSaveFile, buffer + kWavHeaderSize, dataSize);
   const bool closed = CloseFile(kSaveFile);

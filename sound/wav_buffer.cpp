@@ -78,6 +78,11 @@ void WriteLE32(std::uint8_t* at, std::uint32_t value) {
   at[3] = static_cast<std::uint8_t>(value >> 24);
 }
 
+void CopyFileHeader(const std::uint8_t* buffer, std::uint8_t* header) {
+  std::memcpy(header, buffer, kWavHeaderSize);
+  WriteLE32(header + kRiffSizeOffset, ReadLE32(buffer + kDataSizeOffset) + kRiffSizeOverData);
+}
+
 std::uint8_t* BuildWavBuffer(float duration, std::int16_t channels, std::int16_t bytesPerSample,
                              std::int32_t sampleRate) {
   const std::uint32_t dataSize = DataSizeFor(duration, channels, bytesPerSample, sampleRate);

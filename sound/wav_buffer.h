@@ -52,6 +52,10 @@ std::uint32_t ReadLE32(const std::uint8_t* at);
 void WriteLE16(std::uint8_t* at, std::uint16_t value);
 void WriteLE32(std::uint8_t* at, std::uint32_t value);
 
+// The header a saved file starts with: the buffer's own, except that the RIFF size describes the
+// rendered data instead of the buffer's capacity.
+void CopyFileHeader(const std::uint8_t* buffer, std::uint8_t* header);
+
 // ---- shape synthesis -------------------------------------------------------------------------
 
 enum ShapeCode : int { kShapeSine = 1, kShapeSaw = 2, kShapeSquare = 3, kShapeTriangle = 4 };
