@@ -27,14 +27,8 @@ open_menus() {
   xdotool search --onlyvisible --class '^quorvel$' 2>/dev/null | grep -v -x "$WINDOW" | wc -l
 }
 
-wait_for_open_menus() {
-  local step
-  for step in $(seq 50); do
-    [ "$(open_menus)" -ge "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+menus_open() { [ "$(open_menus)" -ge "$1" ]; }
+wait_for_open_menus() { wait_until 50 menus_open "$1"; }
 
 # Keys typed before a menu is up would go to the window, so the click is repeated until it is.
 open_file_menu() {
@@ -116,18 +110,7 @@ render_and_save_defaults() {
   fail "Rendering Shape has no effect"
 }
 
-press_until_gone() {
-  local attempt step
-  for attempt in $(seq 20); do
-    focus_window "$1" || true
-    xdotool key "$2"
-    for step in $(seq 30); do
-      xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
-      sleep 0.1
-    done
-  done
-  fail "the box does not go"
-}
+press_until_gone() { press_until "$1" "$2" window_gone "$1" || fail "the box does not go"; }
 
 # check_wav FILE BYTES CHANNELS RATE FIRST-SAMPLES...
 check_wav() {
@@ -161,14 +144,8 @@ opened_count() {
   if [ -f "$WORK/opened" ]; then wc -l < "$WORK/opened"; else echo 0; fi
 }
 
-wait_for_opened() {
-  local step
-  for step in $(seq 30); do
-    [ "$(opened_count)" -ge "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+opened_at_least() { [ "$(opened_count)" -ge "$1" ]; }
+wait_for_opened() { wait_until 30 opened_at_least "$1"; }
 
 # Qt takes a shortcut only once it knows its window is active, which may lag behind the window
 # manager's focus, so the key is pressed again until the browser was asked.

@@ -95,20 +95,36 @@ focus_window() {
   xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
 }
 
-# Presses keys in a window until the program ends. Alt+F4 asks the window manager to close the
-# window, as the close box does. The program ignores a close request that arrives before it knows
-# it is the foreground window, so one press may not be enough while it is still settling.
-press_until_ended() {
-  local attempt step
-  for attempt in $(seq 20); do
-    focus_window "$1" || true
-    xdotool key "$2"
-    for step in $(seq 30); do
-      kill -0 "$PROGRAM_PID" 2>/dev/null || return 0
-      sleep 0.1
-    done
+# Runs a check every tenth of a second until it succeeds; fails (returns 1) after $1 tries.
+wait_until() {
+  local tries=$1 step
+  shift
+  for step in $(seq "$tries"); do
+    "$@" && return 0
+    sleep 0.1
   done
+  return 1
 }
+
+program_ended() { ! kill -0 "$PROGRAM_PID" 2>/dev/null; }
+window_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable'; }
+
+# Presses a key in window $1 until the check that follows succeeds. Qt takes keys and close
+# requests only once it knows its window is active, which may lag behind the window manager, so
+# one press may not be enough while the program is still settling.
+press_until() {
+  local window=$1 key=$2 attempt
+  shift 2
+  for attempt in $(seq 20); do
+    focus_window "$window" || true
+    xdotool key "$key"
+    wait_until 30 "$@" && return 0
+  done
+  return 1
+}
+
+# Alt+F4 asks the window manager to close the window, as the close box does.
+press_until_ended() { press_until "$1" "$2" program_ended || fail "the program does not end"; }
 
 main_window_title() {
   case "$(basename "$PROGRAM")" in
