@@ -216,6 +216,7 @@ RenderOutcome RenderShapeOnPath(SynthesisPath path, std::uint8_t* buffer, float 
 
   const std::size_t dataBytes = DataBytesFor(length, format);
   WriteLE32(buffer + kDataSizeOffset, static_cast<std::uint32_t>(dataBytes));
+  NoteSamplesWritten(buffer);
 
   FramePlan plan;
   plan.out = buffer + kWavHeaderSize;

@@ -20,6 +20,9 @@ std::uint8_t gHeaderTemplate[kWavHeaderSize] = {
 
 std::uint8_t* gLastBlock = nullptr;
 std::size_t gLastBlockSize = 0;
+// Nothing has written samples into the last block since it was built, so it is still silent
+// and a clear has nothing to do: after a format change that saves touching 15 MB twice.
+bool gLastBlockSilent = false;
 
 // Stands in for a block that could not be allocated: a header with no room for samples, so the
 // synthesis renders nothing and saving finds nothing rendered, instead of writing through null.
@@ -92,6 +95,7 @@ std::uint8_t* BuildWavBuffer(float duration, std::int16_t channels, std::int16_t
   const std::size_t blockSize = std::size_t{dataSize} + kWavHeaderSize;  // RIFF size + 8
   gLastBlock = static_cast<std::uint8_t*>(std::calloc(blockSize, 1));  // zero is silence
   gLastBlockSize = blockSize;
+  gLastBlockSilent = true;
   if (gLastBlock == nullptr) {
     WriteLE32(gHeaderTemplate + kRiffSizeOffset, kRiffSizeOverData);
     WriteLE32(gHeaderTemplate + kDataSizeOffset, 0);
@@ -104,6 +108,10 @@ std::uint8_t* BuildWavBuffer(float duration, std::int16_t channels, std::int16_t
 
 std::size_t WavBufferBlockSize() { return gLastBlockSize; }
 
+void NoteSamplesWritten(const std::uint8_t* buffer) {
+  if (buffer == gLastBlock) gLastBlockSilent = false;
+}
+
 std::size_t WavBlockSizeOf(const std::uint8_t* buffer) {
   return buffer != nullptr && buffer == gLastBlock ? gLastBlockSize : 0;
 }
@@ -113,6 +121,6 @@ void ClearWavBuffer() {
   if (blockSize < kWavHeaderSize) return;
   const std::size_t room = blockSize - kWavHeaderSize;
   const std::size_t dataSize = std::min<std::size_t>(ReadLE32(MainWavBuffer + kDataSizeOffset), room);
-  std::memset(MainWavBuffer + kWavHeaderSize, 0, dataSize);
+  if (!gLastBlockSilent) std::memset(MainWavBuffer + kWavHeaderSize, 0, dataSize);
   WriteLE32(MainWavBuffer + kDataSizeOffset, 0);
 }

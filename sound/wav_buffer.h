@@ -40,6 +40,9 @@ std::size_t WavBufferBlockSize();
 // Size of `buffer`'s block if it is the block that the last BuildWavBuffer returned, else 0:
 // only that block may be written, a reference from before a rebuild is refused.
 std::size_t WavBlockSizeOf(const std::uint8_t* buffer);
+// Every writer of sample bytes calls this first: ClearWavBuffer skips a block that nothing has
+// written since it was built.
+void NoteSamplesWritten(const std::uint8_t* buffer);
 // The largest data size a block is built for: RIFF size + 8 must still fit in 32 bits.
 constexpr std::uint32_t kLargestWavDataSize = 0xFFFFFFFFu - kWavHeaderSize;
 
