@@ -39,10 +39,14 @@ void BM_BuildWavBuffer(benchmark::State& state) {
 BENCHMARK(BM_BuildWavBuffer)->Unit(benchmark::kMillisecond);
 
 // RenderShape alone: the clear before it is not timed (after a rebuild there is nothing to clear).
-// path 0 is what RenderShape picks on this processor, path 1 the plain per-frame reference.
+// path: 0 is what RenderShape picks on this processor, then plain, AVX2 and AVX-512.
 void BM_RenderShape(benchmark::State& state) {
   const int shape = static_cast<int>(state.range(0));
-  const auto path = state.range(1) == 0 ? SynthesisPath::kFastest : SynthesisPath::kPlain;
+  const auto path = static_cast<SynthesisPath>(state.range(1));
+  if (!PathAvailable(path)) {
+    state.SkipWithError("not available on this processor or in this build");
+    return;
+  }
   BuildWorstBuffer();
   for (auto _ : state) {
     RenderWorstCase(shape, path);
@@ -51,12 +55,13 @@ void BM_RenderShape(benchmark::State& state) {
   if (ReadLE32(MainWavBuffer + kDataSizeOffset) != kDataBytes) state.SkipWithError("wrong data size");
   state.SetItemsProcessed(state.iterations() * kFrames);
   state.SetBytesProcessed(state.iterations() * kDataBytes);
-  state.SetLabel(path == SynthesisPath::kPlain ? "plain"
-                                               : (VectorPathAvailable() ? "vector" : "plain"));
+  state.SetLabel(PathName(path));
 }
 BENCHMARK(BM_RenderShape)
     ->ArgNames({"shape", "path"})
-    ->ArgsProduct({{kShapeSine, kShapeSaw, kShapeSquare, kShapeTriangle}, {0, 1}})
+    ->ArgsProduct({{kShapeSine, kShapeSaw, kShapeSquare, kShapeTriangle},
+                   {static_cast<int>(SynthesisPath::kFastest), static_cast<int>(SynthesisPath::kPlain),
+                    static_cast<int>(SynthesisPath::kAvx2), static_cast<int>(SynthesisPath::kAvx512)}})
     ->Unit(benchmark::kMillisecond);
 
 // The floor for any render: the serial single-precision phase chain alone, no shape, no store.

@@ -20,7 +20,7 @@ NATIVE_PACKAGES=(
 I386_PACKAGES=(
   qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386
   libsndfile1-dev:i386 libc6:i386 libstdc++6:i386 libbenchmark-dev:i386
-  qt6-qpa-plugins:i386
+  qt6-qpa-plugins:i386 libsleef-dev:i386
 )
 
 NATIVE_ARCH=$(dpkg --print-architecture)

@@ -1,7 +1,7 @@
-// The vector path of the synthesis: the phase chain stays serial, frame after frame, while the
-// shape values, the scaling, the rounding and the stores of eight frames at a time go to the
-// processor's vector unit. Only where this build and this processor have it (AVX-512 with
-// SLEEF's sine); elsewhere every frame takes the plain path.
+// The vector paths of the synthesis: the phase chain stays serial, frame after frame, while the
+// shape values, the scaling, the rounding and the stores of a group of frames go to the
+// processor's vector unit. Only where this build and this processor have it (AVX2 or AVX-512,
+// with SLEEF's sine); elsewhere every frame takes the plain path.
 #pragma once
 
 #include <cstddef>
@@ -9,14 +9,21 @@
 
 #include "sound/wav_buffer.h"
 
-enum class SynthesisPath { kFastest, kPlain, kVector };
+// kFastest is what RenderShape takes: the widest path this processor has.
+enum class SynthesisPath { kFastest, kPlain, kAvx2, kAvx512 };
 
-bool VectorPathAvailable();
+// Whether this build has the path and this processor can run it (kFastest and kPlain: always).
+bool PathAvailable(SynthesisPath path);
+// The path that kFastest stands for here.
+SynthesisPath FastestPath();
+const char* PathName(SynthesisPath path);
 
-// RenderShape on a chosen path, so both can be tested and timed on one machine. kVector falls
-// back to the plain path where VectorPathAvailable() is false.
+// RenderShape on a chosen path, so every path can be tested and timed on one machine. A vector
+// path that is not available falls back to the plain path.
 RenderOutcome RenderShapeOnPath(SynthesisPath path, std::uint8_t* buffer, float frequency,
                                 std::int64_t amplitude, float length, int shape);
+
+constexpr std::size_t kBytesPerVectorSample = 2;
 
 struct VectorFrames {
   std::uint8_t* out;
@@ -26,7 +33,12 @@ struct VectorFrames {
   double peak;
 };
 
-// Renders the whole groups of eight frames of `frames` from `phase` and returns how many frames
-// it rendered (0 for a code that is no shape); `phase` is left at the first frame not rendered.
-// Call only when VectorPathAvailable().
-std::size_t RenderVectorFrames(const VectorFrames& frames, int shape, float& phase);
+// Renders the whole groups of frames of `frames` from `phase` on a vector path and returns how
+// many frames it rendered (0 for a code that is no shape, or for a path that is not available);
+// `phase` is left at the first frame not rendered.
+std::size_t RenderVectorFrames(SynthesisPath path, const VectorFrames& frames, int shape,
+                               float& phase);
+
+// Each vector path, in its own file built for its instruction set. Call only when available.
+std::size_t RenderAvx2Frames(const VectorFrames& frames, int shape, float& phase);
+std::size_t RenderAvx512Frames(const VectorFrames& frames, int shape, float& phase);

@@ -163,19 +163,17 @@ void RenderPlainFrames(const FramePlan& plan, std::uint32_t channels, int shape,
   }
 }
 
-bool TakesVectorPath(SynthesisPath path, std::uint32_t channels) {
-  return path != SynthesisPath::kPlain && channels <= 2 && VectorPathAvailable();
-}
-
-// The vector path renders whole groups of frames; the plain path continues the same phase chain
-// for the frames left over.
+// A vector path renders the whole groups of frames; the plain path continues the same phase
+// chain for the frames left over, and takes every frame of other channel counts.
 void RenderShapeFrames(const FramePlan& plan, std::uint32_t channels, int shape,
                        SynthesisPath path) {
   float phase = StartPhaseOf(shape);
   FramePlan rest = plan;
-  if (TakesVectorPath(path, channels)) {
+  if (path == SynthesisPath::kFastest) path = FastestPath();
+  if (channels <= 2) {
     const std::size_t done = RenderVectorFrames(
-        VectorFrames{plan.out, plan.frames, channels, plan.increment, plan.peak}, shape, phase);
+        path, VectorFrames{plan.out, plan.frames, channels, plan.increment, plan.peak}, shape,
+        phase);
     rest.out += done * plan.frameSize;
     rest.frames -= done;
   }

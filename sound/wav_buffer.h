@@ -66,8 +66,10 @@ enum ShapeCode : int { kShapeSine = 1, kShapeSaw = 2, kShapeSquare = 3, kShapeTr
 constexpr float kPiF = 3.14159265358979323846f;
 constexpr float kTwoPiF = 6.28318530717958647692f;
 
-// One step of the synthesis phase: single-precision sum, wrapped once when it passes 2π.
-inline float AdvancePhase(float phase, float increment) {
+// One step of the synthesis phase: single-precision sum, wrapped once when it passes 2π. Always
+// inlined: files built for a wider instruction set use it too, and no out-of-line copy of theirs
+// may end up serving the plain path.
+[[gnu::always_inline]] inline float AdvancePhase(float phase, float increment) {
   phase += increment;
   if (phase > kTwoPiF) phase -= kTwoPiF;
   return phase;

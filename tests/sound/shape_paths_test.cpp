@@ -1,4 +1,4 @@
-// The vector path of the synthesis against the plain per-frame path, over whole buffers.
+// The vector paths of the synthesis against the plain per-frame path, over whole buffers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +18,7 @@ namespace {
 constexpr std::int32_t kRates[] = {44100, 192000};
 constexpr std::int16_t kChannelCounts[] = {1, 2};
 constexpr std::size_t kBytesPerSample = 2;
+constexpr SynthesisPath kVectorPaths[] = {SynthesisPath::kAvx2, SynthesisPath::kAvx512};
 
 struct Render {
   float frequency;
@@ -45,7 +46,6 @@ std::int16_t SampleIn(const std::vector<std::uint8_t>& image, std::size_t index)
 // Whole 20-second blocks in every format, including lengths whose frame counts leave a partial
 // group for the plain path and the largest frequencies, whose phases wrap every other frame.
 TEST(ShapePaths, SawSquareAndTriangleAreBitIdenticalToThePlainPath) {
-  if (!VectorPathAvailable()) GTEST_SKIP() << "no vector path in this build or on this processor";
   const Render renders[] = {{997.0f, 90, 20.0f}, {997.0f, 100, 10.0f}, {95999.0f, 37, 0.10001f},
                             {22049.0f, 90, 3.3f}, {20.0f, 1, 7.77f},   {12345.6f, 90, 20.0f}};
   for (std::int32_t rate : kRates) {
@@ -55,9 +55,13 @@ TEST(ShapePaths, SawSquareAndTriangleAreBitIdenticalToThePlainPath) {
         for (int shape : {kShapeSaw, kShapeSquare, kShapeTriangle}) {
           SCOPED_TRACE(Describe(rate, channels, r, shape));
           const std::vector<std::uint8_t> plain = RenderOn(SynthesisPath::kPlain, r, shape);
-          const std::vector<std::uint8_t> vector = RenderOn(SynthesisPath::kVector, r, shape);
-          ASSERT_EQ(plain.size(), vector.size());
-          EXPECT_EQ(std::memcmp(plain.data(), vector.data(), plain.size()), 0);
+          for (SynthesisPath path : kVectorPaths) {
+            if (!PathAvailable(path)) continue;
+            SCOPED_TRACE(PathName(path));
+            const std::vector<std::uint8_t> vector = RenderOn(path, r, shape);
+            ASSERT_EQ(plain.size(), vector.size());
+            EXPECT_EQ(std::memcmp(plain.data(), vector.data(), plain.size()), 0);
+          }
         }
       }
     }
@@ -98,31 +102,32 @@ SineAgreement CompareWithPlatformSine(const std::vector<std::uint8_t>& image, co
 TEST(ShapePaths, SineAgreesWithThePlatformSineOverTheWorstCase) {
   const Render worst{997.0f, 90, 20.0f};  // the whole block of stereo at 192000 Hz
   MainWavBuffer = BuildWavBuffer(kCapacitySeconds, 2, 2, 192000);
-  for (SynthesisPath path : {SynthesisPath::kPlain, SynthesisPath::kVector}) {
-    const bool vector = path == SynthesisPath::kVector;
-    SCOPED_TRACE(vector ? "vector path" : "plain path");
-    if (vector && !VectorPathAvailable()) continue;
+  for (SynthesisPath path : {SynthesisPath::kPlain, SynthesisPath::kAvx2, SynthesisPath::kAvx512}) {
+    if (!PathAvailable(path)) continue;
+    SCOPED_TRACE(PathName(path));
     ClearWavBuffer();
     const RenderOutcome outcome =
         RenderShapeOnPath(path, MainWavBuffer, worst.frequency, worst.amplitude, worst.length,
                           kShapeSine);
     const std::vector<std::uint8_t> image(MainWavBuffer, MainWavBuffer + WavBufferBlockSize());
     const SineAgreement a = CompareWithPlatformSine(image, worst, outcome.frequency, 192000, 2);
-    std::printf("%s: %zu samples, %zu equal, %zu one step away, %zu further\n",
-                vector ? "vector path" : "plain path", a.samples, a.equal, a.oneStep, a.further);
+    std::printf("%s path: %zu samples, %zu equal, %zu one step away, %zu further\n",
+                PathName(path), a.samples, a.equal, a.oneStep, a.further);
     EXPECT_EQ(a.samples, 7680000u);
     EXPECT_GE(a.equal * 10000, a.samples * 9999);  // at least 99.99 %
     EXPECT_EQ(a.further, 0u);
-    if (!vector) {
+    if (path == SynthesisPath::kPlain) {
       EXPECT_EQ(a.equal, a.samples);  // the plain path is the platform sine itself
     }
   }
 }
 
-// The figures of the default render on both paths, whatever the processor picks by itself.
-TEST(ShapePaths, BothPathsGiveTheDefaultFigures) {
+// The figures of the default render on every path, whatever the processor picks by itself.
+TEST(ShapePaths, EveryPathGivesTheDefaultFigures) {
   MainWavBuffer = BuildWavBuffer(kCapacitySeconds, 1, 2, 44100);
-  for (SynthesisPath path : {SynthesisPath::kPlain, SynthesisPath::kVector}) {
+  for (SynthesisPath path : {SynthesisPath::kPlain, SynthesisPath::kAvx2, SynthesisPath::kAvx512}) {
+    if (!PathAvailable(path)) continue;
+    SCOPED_TRACE(PathName(path));
     const std::vector<std::uint8_t> sine = RenderOn(path, {997.0f, 90, 3.0f}, kShapeSine);
     const std::int16_t first[] = {0, 4175, 8266, 12190, 15869, 19228};
     for (std::size_t i = 0; i < std::size(first); ++i) EXPECT_EQ(SampleIn(sine, i), first[i]) << i;
