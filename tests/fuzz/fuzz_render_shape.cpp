@@ -1,12 +1,14 @@
 // Arbitrary frequency, amplitude, length, shape and format, and sometimes a foreign header:
 // writes stay inside the block (the sanitizer watches), the data size stays within the capacity,
-// every sample stays within the peak and both channels of a frame agree.
+// every sample stays within the peak and both channels of a frame agree. Every synthesis path
+// this processor has takes its turn.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
+#include "sound/shape_blocks.h"
 #include "sound/wav_buffer.h"
 
 namespace {
@@ -17,9 +19,12 @@ struct FuzzInput {
   float length;
   std::int32_t shape;
   std::uint8_t format;
-  std::uint8_t foreignHeader;
+  std::uint8_t foreignHeader;  // bit 0: foreign header; bits 1 and 2: the synthesis path
   std::uint8_t header[12];  // channels, sample rate, bits, RIFF size when foreignHeader is odd
 };
+
+constexpr SynthesisPath kPaths[] = {SynthesisPath::kFastest, SynthesisPath::kPlain,
+                                     SynthesisPath::kAvx2, SynthesisPath::kAvx512};
 
 constexpr RenderSettings kFormats[] = {{1, 2, 44100}, {2, 2, 44100}, {1, 2, 192000}, {2, 2, 192000}};
 
@@ -59,16 +64,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzInput input{};
   std::memcpy(&input, data, std::min(size, sizeof input));
   std::uint8_t* buffer = BufferFor(input.format);
+  const SynthesisPath path = kPaths[(input.foreignHeader >> 1) % 4];
   if (input.foreignHeader & 1) {
     std::memcpy(buffer + kChannelsOffset, input.header, 2);
     std::memcpy(buffer + kSampleRateOffset, input.header + 2, 4);
     std::memcpy(buffer + kBitsPerSampleOffset, input.header + 6, 2);
     std::memcpy(buffer + kRiffSizeOffset, input.header + 8, 4);
-    RenderShape(buffer, input.frequency, input.amplitude, input.length, input.shape);
+    RenderShapeOnPath(path, buffer, input.frequency, input.amplitude, input.length, input.shape);
     MainWavBuffer = nullptr;  // a foreign header is not rendered twice: build afresh next time
     return 0;
   }
-  RenderShape(buffer, input.frequency, input.amplitude, input.length, input.shape);
+  RenderShapeOnPath(path, buffer, input.frequency, input.amplitude, input.length, input.shape);
   CheckRendering(buffer, input.amplitude);
   return 0;
 }
