@@ -38,6 +38,8 @@ void BM_BuildWavBuffer(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildWavBuffer)->Unit(benchmark::kMillisecond);
 
+constexpr std::int64_t PathArg(SynthesisPath path) { return static_cast<std::int64_t>(path); }
+
 // RenderShape alone: the clear before it is not timed (after a rebuild there is nothing to clear).
 // path: 0 is what RenderShape picks on this processor, then plain, AVX2 and AVX-512.
 void BM_RenderShape(benchmark::State& state) {
@@ -60,8 +62,8 @@ void BM_RenderShape(benchmark::State& state) {
 BENCHMARK(BM_RenderShape)
     ->ArgNames({"shape", "path"})
     ->ArgsProduct({{kShapeSine, kShapeSaw, kShapeSquare, kShapeTriangle},
-                   {static_cast<int>(SynthesisPath::kFastest), static_cast<int>(SynthesisPath::kPlain),
-                    static_cast<int>(SynthesisPath::kAvx2), static_cast<int>(SynthesisPath::kAvx512)}})
+                   {PathArg(SynthesisPath::kFastest), PathArg(SynthesisPath::kPlain),
+                    PathArg(SynthesisPath::kAvx2), PathArg(SynthesisPath::kAvx512)}})
     ->Unit(benchmark::kMillisecond);
 
 // The floor for any render: the serial single-precision phase chain alone, no shape, no store.

@@ -19,6 +19,8 @@ constexpr std::int32_t kRates[] = {44100, 192000};
 constexpr std::int16_t kChannelCounts[] = {1, 2};
 constexpr std::size_t kBytesPerSample = 2;
 constexpr SynthesisPath kVectorPaths[] = {SynthesisPath::kAvx2, SynthesisPath::kAvx512};
+constexpr SynthesisPath kEveryPath[] = {SynthesisPath::kPlain, SynthesisPath::kAvx2,
+                                        SynthesisPath::kAvx512};
 
 struct Render {
   float frequency;
@@ -102,7 +104,7 @@ SineAgreement CompareWithPlatformSine(const std::vector<std::uint8_t>& image, co
 TEST(ShapePaths, SineAgreesWithThePlatformSineOverTheWorstCase) {
   const Render worst{997.0f, 90, 20.0f};  // the whole block of stereo at 192000 Hz
   MainWavBuffer = BuildWavBuffer(kCapacitySeconds, 2, 2, 192000);
-  for (SynthesisPath path : {SynthesisPath::kPlain, SynthesisPath::kAvx2, SynthesisPath::kAvx512}) {
+  for (SynthesisPath path : kEveryPath) {
     if (!PathAvailable(path)) continue;
     SCOPED_TRACE(PathName(path));
     ClearWavBuffer();
@@ -125,7 +127,7 @@ TEST(ShapePaths, SineAgreesWithThePlatformSineOverTheWorstCase) {
 // The figures of the default render on every path, whatever the processor picks by itself.
 TEST(ShapePaths, EveryPathGivesTheDefaultFigures) {
   MainWavBuffer = BuildWavBuffer(kCapacitySeconds, 1, 2, 44100);
-  for (SynthesisPath path : {SynthesisPath::kPlain, SynthesisPath::kAvx2, SynthesisPath::kAvx512}) {
+  for (SynthesisPath path : kEveryPath) {
     if (!PathAvailable(path)) continue;
     SCOPED_TRACE(PathName(path));
     const std::vector<std::uint8_t> sine = RenderOn(path, {997.0f, 90, 3.0f}, kShapeSine);
