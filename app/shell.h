@@ -10,7 +10,6 @@
 constexpr int kMainWindow = 0;
 constexpr int kMainMenu = 0;
 constexpr int kMainFont = 0;
-constexpr int kSaveFile = 0;
 
 // Command identifiers of the menu items and shortcuts.
 enum Command : int {

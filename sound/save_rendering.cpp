@@ -1,6 +1,6 @@
-// Writes the rendering to a WAV file the user names, without ever damaging a file already there.
+// Writes the rendering to a WAV file the user names, as a plain overwrite would but without
+// damaging a file already there when the write fails.
 #include <array>
-#include <optional>
 
 #include "app/shell.h"
 
@@ -9,28 +9,16 @@ namespace {
 constexpr const char* kSaveTitle = "Save Wav";
 constexpr int kFirstPattern = 0;
 
+// Anything at the path counts, a dangling symbolic link too: saving would create what it names.
 bool MayWriteTo(const std::string& path) {
-  if (FileSize(path) == kFileMissing) return true;
+  if (!PathExists(path)) return true;
   return AskYesNo("File Overwrite", "Overwrite it ?") == kAnswerYes;
 }
 
-// Writes beside the target and swaps it in only once every byte is on disk, so a failure leaves
-// whatever was at the path as it was. Returns the system's reason on failure.
-std::optional<std::string> WriteWavFile(const std::string& path, const std::uint8_t* buffer,
-                                        std::uint32_t dataSize) {
-  const std::string temporary = CreateTemporaryFileBeside(kSaveFile, path);
-  if (temporary.empty()) return LastFileError();
-
+bool WriteWavFile(const std::string& path, const std::uint8_t* buffer, std::uint32_t dataSize) {
   std::array<std::uint8_t, kWavHeaderSize> header;
   CopyFileHeader(buffer, header.data());
-  const bool written = WriteData(kSaveFile, header.data(), header.size()) &&
-                       WriteData(kSaveFile, buffer + kWavHeaderSize, dataSize);
-  const bool closed = CloseFile(kSaveFile);
-  if (written && closed && ReplaceFile(temporary, path)) return std::nullopt;
-
-  const std::string reason = LastFileError();
-  DeleteFile(temporary);
-  return reason;
+  return WriteWholeFile(path, {{header.data(), header.size()}, {buffer + kWavHeaderSize, dataSize}});
 }
 
 }  // namespace
@@ -45,6 +33,7 @@ void SaveRendering(std::uint8_t* buffer, const std::string& defaultFileName) {
       AskSaveFileName(kSaveTitle, defaultFileName, SaveDialogPatterns, kFirstPattern);
   if (path.empty() || !MayWriteTo(path)) return;
 
-  const std::optional<std::string> failure = WriteWavFile(path, buffer, dataSize);
-  if (failure) ShowMessage(kSaveTitle, "Could not write " + path + ": " + *failure);
+  if (!WriteWavFile(path, buffer, dataSize)) {
+    ShowMessage(kSaveTitle, "Could not write " + path + ": " + LastFileError());
+  }
 }

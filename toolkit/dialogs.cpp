@@ -1,6 +1,8 @@
 // Modal message boxes and the save-file dialog.
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include <vector>
@@ -58,6 +60,25 @@ QStringList NameFilters(const std::string& patternList) {
   return filters;
 }
 
+// Qt's dialog reads double-quote marks in the name field as separators of several names and
+// would return "q" for `it's "q".wav`; the name is taken from the field itself instead, exactly
+// as typed, in the folder the dialog shows.
+QString ChosenPath(const QFileDialog& dialog) {
+  const auto* nameField = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  if (nameField == nullptr) {
+    return QString();
+  }
+  const QString typed = nameField->text();
+  if (!typed.contains(u'"')) {
+    const QStringList selected = dialog.selectedFiles();
+    return selected.isEmpty() ? QString() : selected.constFirst();
+  }
+  if (typed.startsWith(u'/')) {
+    return typed;
+  }
+  return dialog.directory().absolutePath() + u'/' + typed;
+}
+
 }  // namespace
 
 void ShowMessage(const std::string& title, const std::string& text) {
@@ -85,6 +106,9 @@ std::string AskSaveFileName(const std::string& title, const std::string& default
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
+  // Qt's own dialog on every desktop: it is the one whose name field can be read as typed, and
+  // a platform's dialog would keep a history of its own in the user's files.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setWindowModality(Qt::ApplicationModal);
   if (!folder.isEmpty()) {
     dialog.setDirectory(folder);
@@ -99,9 +123,9 @@ std::string AskSaveFileName(const std::string& title, const std::string& default
   if (!name.isEmpty() && UsableFileName(name)) {
     dialog.selectFile(name);
   }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+  if (dialog.exec() != QDialog::Accepted) {
     return std::string();
   }
   // The path is returned whole: a shortened one would name a place the user did not choose.
-  return dialog.selectedFiles().constFirst().toStdString();
+  return ChosenPath(dialog).toStdString();
 }

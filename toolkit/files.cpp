@@ -5,20 +5,20 @@
 #include <cstring>
 #include <map>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "toolkit/file_errors.h"
 #include "toolkit/qt_objects.h"
 
 namespace toolkit {
 namespace {
 
 std::map<int, std::FILE*> files;
-int lastError = 0;
+std::string lastErrorText;
 
 bool Fail() {
-  lastError = errno;
+  NoteFileError(errno);
   return false;
 }
 
@@ -53,27 +53,19 @@ std::FILE* FindFile(int number) {
   return found == files.end() ? nullptr : found->second;
 }
 
-// A new file gets the permissions any newly created file would get, not mkstemp's private ones.
-mode_t NewFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
+
+void NoteFileError(int error) {
+  // A failure is never reported without a reason, even where the system gave none.
+  lastErrorText = error == 0 ? std::string("Unknown error") : std::strerror(error);
+}
+
+void NoteFolderError(int error, const std::string& folder) {
+  NoteFileError(error);
+  lastErrorText += " (the folder " + folder + ")";
+}
+
+void NoteFileErrorText(const std::string& reason) { lastErrorText = reason; }
 
 void ReleaseFiles() {
   while (!files.empty()) {
@@ -97,6 +89,11 @@ long long FileSize(const std::string& path) {
   return static_cast<long long>(status.st_size);
 }
 
+bool PathExists(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0;
+}
+
 ObjectRef CreateFile(int number, const std::string& path) {
   Forget(number);
   std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -108,29 +105,10 @@ ObjectRef CreateFile(int number, const std::string& path) {
   return RefOf(file);
 }
 
-std::string CreateTemporaryFileBeside(int number, const std::string& targetPath) {
-  Forget(number);
-  std::string pattern = FolderOf(targetPath) + "/." + NameOf(targetPath) + ".XXXXXX";
-  const int descriptor = ::mkstemp(pattern.data());
-  if (descriptor < 0) {
-    Fail();
-    return std::string();
-  }
-  std::FILE* file = nullptr;
-  if (::fchmod(descriptor, NewFileMode()) != 0 || (file = ::fdopen(descriptor, "wb")) == nullptr) {
-    Fail();
-    ::close(descriptor);
-    ::unlink(pattern.c_str());
-    return std::string();
-  }
-  files[number] = file;
-  return pattern;
-}
-
 bool WriteData(int number, const void* data, std::size_t length) {
   std::FILE* file = FindFile(number);
   if (file == nullptr) {
-    lastError = EBADF;
+    NoteFileError(EBADF);
     return false;
   }
   if (length == 0) {
@@ -142,17 +120,11 @@ bool WriteData(int number, const void* data, std::size_t length) {
 bool CloseFile(int number) {
   std::FILE* file = FindFile(number);
   if (file == nullptr) {
-    lastError = EBADF;
+    NoteFileError(EBADF);
     return false;
   }
   files.erase(number);
   return Finish(file);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0 || Fail();
-}
-
-bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || Fail(); }
-
-std::string LastFileError() { return lastError == 0 ? std::string() : std::strerror(lastError); }
+std::string LastFileError() { return lastErrorText; }

@@ -1,6 +1,7 @@
 // Start and end of the toolkit: the Qt application object and everything made through it.
 #include <QApplication>
 #include <QIcon>
+#include <QSettings>
 
 #include <memory>
 
@@ -17,6 +18,17 @@ std::unique_ptr<QApplication> application;
 
 constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
 
+// The program keeps no settings between runs, but Qt's file dialog stores its history and last
+// folder in the user's settings and starts there next time. Below /dev/null no folder can ever be
+// made, so nothing is written there and nothing is read back.
+constexpr const char* kNoSettingsFolder = "/dev/null/quorvel-keeps-no-settings";
+
+void KeepNoSettings() {
+  for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+    QSettings::setPath(format, QSettings::UserScope, QString::fromLatin1(kNoSettingsFolder));
+  }
+}
+
 QIcon ProgramIcon() {
   QIcon icon;
   for (int size : kIconSizes) {
@@ -31,6 +43,7 @@ bool InitToolkit() {
   if (QApplication::instance() != nullptr) {
     return application != nullptr;
   }
+  KeepNoSettings();
   application = std::make_unique<QApplication>(argumentCount, arguments);
   // The program decides alone when to end, also when its last window is hidden.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Opaque pointer-sized identity of a toolkit object. 0 always means failure or "none".
 using ObjectRef = std::intptr_t;
@@ -202,17 +203,27 @@ constexpr long long kFileMissing = -1;
 constexpr long long kFileIsFolder = -2;
 
 long long FileSize(const std::string& path);
+// True when anything is at path, a dangling symbolic link included.
+bool PathExists(const std::string& path);
 // Creates the file or empties an existing one; 0 on failure.
 ObjectRef CreateFile(int number, const std::string& path);
-// Creates a new file with a unique name in the folder of targetPath; its path, or "" on failure.
-std::string CreateTemporaryFileBeside(int number, const std::string& targetPath);
 bool WriteData(int number, const void* data, std::size_t length);
 // Writes out what is buffered and closes; true only when every byte reached the disk.
 bool CloseFile(int number);
-// Puts `from` in place of `to` in one step.
-bool ReplaceFile(const std::string& from, const std::string& to);
-bool DeleteFile(const std::string& path);
-// The system's reason for the last failed file operation, e.g. "Permission denied".
+
+struct ByteBlock {
+  const void* data;
+  std::size_t length;
+};
+
+// Makes the blocks, one after the other, the whole content of the file at path, as creating it
+// and replacing an existing one would: symbolic links are followed, and the file keeps its mode,
+// owner, group, extended attributes and hard links. Only a file this user may write is
+// replaced, and never anything but a regular file. On failure the old content is left as it
+// was, except where the file can only be written in place and the write itself fails.
+bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& blocks);
+// The reason for the last failed file operation, e.g. "Permission denied"; never empty after a
+// failure.
 std::string LastFileError();
 
 // ---- web -------------------------------------------------------------------------------------

@@ -195,11 +195,11 @@ TEST_F(SaveRenderingTest, FailuresAreReportedAndLeaveWhatWasThere) {
   WriteBytes(plainFile, "x");
   const std::string underFile = (plainFile / "a.wav").string();
   ExpectFailureBox(Save({ChooseFile(underFile), PressButton("OK")}), underFile,
-                   "Not a directory");
+                   "Not a directory (the folder " + plainFile.string() + ")");
 
   const std::string inMissingFolder = (folder_ / "gone" / "a.wav").string();
   ExpectFailureBox(Save({ChooseFile(inMissingFolder), PressButton("OK")}), inMissingFolder,
-                   "No such file or directory");
+                   "No such file or directory (the folder " + (folder_ / "gone").string() + ")");
 
   const fs::path subfolder = folder_ / "sub";
   fs::create_directories(subfolder / "inside");

@@ -8,6 +8,7 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "tests/toolkit/test_support.h"
 
@@ -93,39 +94,41 @@ TEST_F(Files, OpeningANumberAgainFinishesTheFileItHeld) {
   EXPECT_EQ(Contents(PathOf("second.wav")), "second");
 }
 
-TEST_F(Files, TemporaryFileBesideTheTargetReplacesItInOneStep) {
+TEST_F(Files, WholeFileIsTheBlocksInOrderAndANewOneTakesTheUsualPermissions) {
   const std::string target = PathOf("song.wav");
-  Write(target, "old");
-  const std::string temporary = CreateTemporaryFileBeside(kFile, target);
-  ASSERT_NE(temporary, "");
-  EXPECT_EQ(temporary.rfind(folder_.path().toStdString() + "/.song.wav.", 0), 0u) << temporary;
-  EXPECT_NE(CreateTemporaryFileBeside(1, target), temporary);
-  EXPECT_TRUE(CloseFile(1));
+  const std::string header("RIFF", 4);
+  const std::string samples(70000, '\x33');
+  ASSERT_TRUE(WriteWholeFile(target, {{header.data(), header.size()}, {samples.data(), 0},
+                                      {samples.data(), samples.size()}}));
+  EXPECT_EQ(Contents(target), header + samples);
 
-  // A saved file gets the usual permissions, not those of a private temporary file.
   struct stat status {};
-  ASSERT_EQ(stat(temporary.c_str(), &status), 0);
+  ASSERT_EQ(stat(target.c_str(), &status), 0);
   const mode_t mask = umask(0);
   umask(mask);
-  EXPECT_EQ(status.st_mode & 0777, 0666 & ~mask);
+  EXPECT_EQ(status.st_mode & 07777, 0666 & ~mask);
 
-  EXPECT_TRUE(WriteData(kFile, "new", 3));
-  EXPECT_TRUE(CloseFile(kFile));
-  EXPECT_EQ(Contents(target), "old");
-  EXPECT_TRUE(ReplaceFile(temporary, target));
-  EXPECT_EQ(Contents(target), "new");
-  EXPECT_EQ(FileSize(temporary), kFileMissing);
-
-  EXPECT_EQ(CreateTemporaryFileBeside(kFile, PathOf("gone/song.wav")), "");
-  EXPECT_EQ(LastFileError(), "No such file or directory");
-  EXPECT_FALSE(ReplaceFile(temporary, target));
-  EXPECT_EQ(LastFileError(), "No such file or directory");
+  Write(target, std::string(100000, 'o'));
+  ASSERT_TRUE(WriteWholeFile(target, {{"new", 3}}));
+  EXPECT_EQ(Contents(target), "new") << "a longer old file leaves nothing behind the new end";
 }
 
-TEST_F(Files, DeleteRemovesAFileAndReportsAMissingOne) {
-  Write(PathOf("doomed.wav"), "x");
-  EXPECT_TRUE(DeleteFile(PathOf("doomed.wav")));
-  EXPECT_EQ(FileSize(PathOf("doomed.wav")), kFileMissing);
-  EXPECT_FALSE(DeleteFile(PathOf("doomed.wav")));
-  EXPECT_EQ(LastFileError(), "No such file or directory");
+TEST_F(Files, WholeFileFailuresNameTheirCauseAndTheFolderWhereItIsTheCause) {
+  EXPECT_FALSE(WriteWholeFile(PathOf("gone/song.wav"), {{"x", 1}}));
+  EXPECT_EQ(LastFileError(), "No such file or directory (the folder " + PathOf("gone") + ")");
+  Write(PathOf("plain"), "x");
+  EXPECT_FALSE(WriteWholeFile(PathOf("plain/song.wav"), {{"x", 1}}));
+  EXPECT_EQ(LastFileError(), "Not a directory (the folder " + PathOf("plain") + ")");
+  EXPECT_FALSE(WriteWholeFile(folder_.path().toStdString(), {{"x", 1}}));
+  EXPECT_EQ(LastFileError(), "Is a directory");
+  EXPECT_FALSE(WriteWholeFile(folder_.path().toStdString() + "/", {{"x", 1}}));
+  EXPECT_EQ(LastFileError(), "Is a directory");
+}
+
+TEST_F(Files, SomethingExistsAtAPathEvenWhenItIsADanglingLink) {
+  EXPECT_FALSE(PathExists(PathOf("nothing")));
+  ASSERT_EQ(symlink("nowhere", PathOf("dangling").c_str()), 0);
+  EXPECT_TRUE(PathExists(PathOf("dangling")));
+  EXPECT_EQ(FileSize(PathOf("dangling")), kFileMissing);
+  EXPECT_TRUE(PathExists(folder_.path().toStdString()));
 }

@@ -1,0 +1,452 @@
+// Gives a path new content the way a plain "create, replacing an existing file" does, without its
+// risk. A plain overwrite follows symbolic links, keeps the file's mode, owner, group, extended
+// attributes and other hard links, and writes only where the file itself may be written; all of
+// that is kept here. Where it can be kept, the new content is written to an unnamed file in the
+// target's folder and swapped in by one rename, so a failure or a killed process leaves the old
+// content whole and nothing behind. Where it cannot (a second hard link, an owner or attribute
+// this user cannot give a new file, a folder this user cannot write), the file is written in
+// place, as a plain overwrite does, after making sure the disk can take the new size.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "toolkit/file_errors.h"
+#include "toolkit/toolkit.h"
+
+namespace toolkit {
+namespace {
+
+// The kernel's own limit on links followed in one path.
+constexpr int kMostLinksFollowed = 40;
+// Hidden names for the moment between giving the finished file a name and the rename; short, so
+// that every name a plain create accepts still fits beside it.
+constexpr const char* kLinkNamePrefix = ".quorvel-";
+constexpr int kLinkNameAttempts = 100;
+// A new file's permissions before the umask, as for any file a program creates.
+constexpr mode_t kNewFileMode = 0666;
+// Permissions a replacement takes over. Set-user and set-group identity are not among them: the
+// kernel drops them from a file that is written, too.
+constexpr mode_t kKeptModeBits = 0777 | S_ISVTX;
+
+class Descriptor {
+ public:
+  explicit Descriptor(int descriptor = -1) : descriptor_(descriptor) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (descriptor_ >= 0) {
+      ::close(descriptor_);
+    }
+  }
+  int get() const { return descriptor_; }
+  bool valid() const { return descriptor_ >= 0; }
+
+ private:
+  int descriptor_;
+};
+
+struct Place {
+  std::string folder;
+  std::string name;
+};
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool FailInFolder(const std::string& folder) {
+  NoteFolderError(errno, folder);
+  return false;
+}
+
+bool FailOnFile() {
+  NoteFileError(errno);
+  return false;
+}
+
+// Follows symbolic links from `path` to what a plain open would write: an existing file, or the
+// name a dangling link points at.
+bool ResolveLinks(const std::string& path, Place& place) {
+  std::string current = path;
+  for (int followed = 0; followed <= kMostLinksFollowed; ++followed) {
+    struct stat status {};
+    const bool missing = ::lstat(current.c_str(), &status) != 0;
+    if (missing && errno != ENOENT) {
+      return FailInFolder(FolderOf(current));
+    }
+    if (missing || !S_ISLNK(status.st_mode)) {
+      place = {FolderOf(current), NameOf(current)};
+      return true;
+    }
+    std::vector<char> target(static_cast<std::size_t>(status.st_size) + 2);
+    const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+    if (length < 0) {
+      return FailOnFile();
+    }
+    const std::string link(target.data(), static_cast<std::size_t>(length));
+    current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
+  }
+  errno = ELOOP;
+  return FailOnFile();
+}
+
+bool WriteAll(int descriptor, const std::vector<ByteBlock>& blocks) {
+  for (const ByteBlock& block : blocks) {
+    const char* next = static_cast<const char*>(block.data);
+    std::size_t left = block.length;
+    while (left > 0) {
+      const ssize_t written = ::write(descriptor, next, left);
+      if (written < 0 && errno == EINTR) {
+        continue;
+      }
+      if (written <= 0) {
+        if (written == 0) errno = EIO;
+        return FailOnFile();
+      }
+      next += written;
+      left -= static_cast<std::size_t>(written);
+    }
+  }
+  return true;
+}
+
+off_t TotalLength(const std::vector<ByteBlock>& blocks) {
+  off_t total = 0;
+  for (const ByteBlock& block : blocks) {
+    total += static_cast<off_t>(block.length);
+  }
+  return total;
+}
+
+// Some file systems cannot synchronise a folder; their renames are as durable as they get.
+bool SynchroniseFolder(int folder, const std::string& folderPath) {
+  if (::fsync(folder) == 0 || errno == EINVAL || errno == EBADF) {
+    return true;
+  }
+  return FailInFolder(folderPath);
+}
+
+bool FinishContent(int descriptor, const std::vector<ByteBlock>& blocks) {
+  return WriteAll(descriptor, blocks) && (::fsync(descriptor) == 0 || FailOnFile());
+}
+
+// /proc/self/fd names an unnamed file, so that linkat can give it a name without privileges.
+std::string DescriptorPath(int descriptor) {
+  return "/proc/self/fd/" + std::to_string(descriptor);
+}
+
+bool CanNameUnnamedFiles() {
+  struct stat status {};
+  return ::stat("/proc/self/fd", &status) == 0;
+}
+
+int OpenUnnamedFile(int folder, mode_t mode) {
+  if (!CanNameUnnamedFiles()) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+}
+
+// The folder's file system has no unnamed files (or this kernel has none).
+bool UnnamedFilesUnsupported(int error) {
+  return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+std::string RandomLinkName() {
+  static std::random_device source;
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::string name = kLinkNamePrefix;
+  for (int i = 0; i < 6; ++i) {
+    name += kLetters[source() % (sizeof kLetters - 1)];
+  }
+  return name;
+}
+
+// ---- a name that did not exist ---------------------------------------------------------------
+
+bool CreateNewFile(int folder, const Place& place, const std::vector<ByteBlock>& blocks) {
+  Descriptor unnamed(OpenUnnamedFile(folder, kNewFileMode));
+  if (unnamed.valid()) {
+    if (!FinishContent(unnamed.get(), blocks)) {
+      return false;
+    }
+    if (::linkat(AT_FDCWD, DescriptorPath(unnamed.get()).c_str(), folder, place.name.c_str(),
+                 AT_SYMLINK_FOLLOW) != 0) {
+      return FailInFolder(place.folder);
+    }
+    return SynchroniseFolder(folder, place.folder);
+  }
+  if (!UnnamedFilesUnsupported(errno)) {
+    return FailInFolder(place.folder);
+  }
+  // Without unnamed files the file is written under its own name; a failure removes it again,
+  // and what a killed process leaves is under the name the user chose, not hidden.
+  Descriptor named(::openat(folder, place.name.c_str(),
+                            O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, kNewFileMode));
+  if (!named.valid()) {
+    return FailInFolder(place.folder);
+  }
+  if (!FinishContent(named.get(), blocks)) {
+    ::unlinkat(folder, place.name.c_str(), 0);
+    return false;
+  }
+  return SynchroniseFolder(folder, place.folder);
+}
+
+// ---- replacing an existing file --------------------------------------------------------------
+
+enum class Outcome { Done, Failed, CannotKeep };
+
+bool CannotGiveNewFiles(int error) {
+  return error == EPERM || error == EACCES || error == EROFS || error == ENOTSUP;
+}
+
+std::vector<std::string> AttributeNames(int descriptor) {
+  std::vector<std::string> names;
+  const ssize_t size = ::flistxattr(descriptor, nullptr, 0);
+  if (size <= 0) {
+    return names;
+  }
+  std::vector<char> list(static_cast<std::size_t>(size));
+  const ssize_t got = ::flistxattr(descriptor, list.data(), list.size());
+  for (ssize_t start = 0; start < got;) {
+    names.emplace_back(list.data() + start);
+    start += static_cast<ssize_t>(names.back().size()) + 1;
+  }
+  return names;
+}
+
+bool CopyAttribute(int from, int to, const std::string& name) {
+  const ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
+  if (size < 0) {
+    return false;
+  }
+  std::vector<char> value(static_cast<std::size_t>(size));
+  const ssize_t got = ::fgetxattr(from, name.c_str(), value.data(), value.size());
+  return got >= 0 && ::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(got),
+                                 0) == 0;
+}
+
+// Extended attributes, and with them access control lists, become exactly the old file's: a new
+// file may have inherited others from its folder.
+bool CopyAttributes(int from, int to) {
+  const std::vector<std::string> wanted = AttributeNames(from);
+  for (const std::string& inherited : AttributeNames(to)) {
+    bool keep = false;
+    for (const std::string& name : wanted) keep = keep || name == inherited;
+    if (!keep && ::fremovexattr(to, inherited.c_str()) != 0) {
+      return false;
+    }
+  }
+  for (const std::string& name : wanted) {
+    if (!CopyAttribute(from, to, name)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Gives the new file everything the old one has, or says that this user cannot.
+bool TakeOverMetadata(int old, const struct stat& status, int replacement) {
+  struct stat fresh {};
+  if (::fstat(replacement, &fresh) != 0) {
+    return false;
+  }
+  if ((fresh.st_uid != status.st_uid || fresh.st_gid != status.st_gid) &&
+      ::fchown(replacement, status.st_uid, status.st_gid) != 0) {
+    return false;
+  }
+  return CopyAttributes(old, replacement) &&
+         ::fchmod(replacement, status.st_mode & kKeptModeBits) == 0;
+}
+
+// A file made in the folder, holding nothing yet: unnamed where the file system allows, else
+// under a short hidden name that `linkName` receives.
+int OpenReplacement(int folder, std::string& linkName) {
+  const int unnamed = OpenUnnamedFile(folder, S_IRUSR | S_IWUSR);
+  if (unnamed >= 0 || !UnnamedFilesUnsupported(errno)) {
+    return unnamed;
+  }
+  for (int attempt = 0; attempt < kLinkNameAttempts; ++attempt) {
+    linkName = RandomLinkName();
+    const int named = ::openat(folder, linkName.c_str(),
+                               O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (named >= 0 || errno != EEXIST) {
+      return named;
+    }
+  }
+  return -1;
+}
+
+bool NameFinishedFile(int folder, int descriptor, std::string& linkName) {
+  for (int attempt = 0; attempt < kLinkNameAttempts; ++attempt) {
+    linkName = RandomLinkName();
+    if (::linkat(AT_FDCWD, DescriptorPath(descriptor).c_str(), folder, linkName.c_str(),
+                 AT_SYMLINK_FOLLOW) == 0) {
+      return true;
+    }
+    if (errno != EEXIST) {
+      return false;
+    }
+  }
+  return false;
+}
+
+Outcome ReplaceAtomically(int folder, const Place& place, int old, const struct stat& status,
+                          const std::vector<ByteBlock>& blocks) {
+  std::string linkName;
+  Descriptor replacement(OpenReplacement(folder, linkName));
+  if (!replacement.valid()) {
+    if (CannotGiveNewFiles(errno)) return Outcome::CannotKeep;
+    FailInFolder(place.folder);
+    return Outcome::Failed;
+  }
+  const bool named = !linkName.empty();
+  auto discard = [&] {
+    if (!linkName.empty()) ::unlinkat(folder, linkName.c_str(), 0);
+  };
+  if (!TakeOverMetadata(old, status, replacement.get())) {
+    discard();
+    return Outcome::CannotKeep;
+  }
+  if (!FinishContent(replacement.get(), blocks)) {
+    discard();
+    return Outcome::Failed;
+  }
+  if (!named && !NameFinishedFile(folder, replacement.get(), linkName)) {
+    linkName.clear();
+    FailInFolder(place.folder);
+    return Outcome::Failed;
+  }
+  if (::renameat(folder, linkName.c_str(), folder, place.name.c_str()) != 0) {
+    const int error = errno;
+    discard();
+    if (error == EPERM || error == EACCES) return Outcome::CannotKeep;
+    errno = error;
+    FailInFolder(place.folder);
+    return Outcome::Failed;
+  }
+  return SynchroniseFolder(folder, place.folder) ? Outcome::Done : Outcome::Failed;
+}
+
+// Before a byte of the old content is overwritten, the new size must be possible: within this
+// process's file size limit, and with the disk space reserved where the file system can.
+bool NewSizeFits(int descriptor, off_t size) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      static_cast<rlim_t>(size) > limit.rlim_cur) {
+    errno = EFBIG;
+    return FailOnFile();
+  }
+  if (size == 0 || ::fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0, size) == 0) {
+    return true;
+  }
+  return errno == EOPNOTSUPP || errno == ENOSYS || FailOnFile();
+}
+
+bool WriteInPlace(int descriptor, const std::vector<ByteBlock>& blocks) {
+  const off_t size = TotalLength(blocks);
+  if (!NewSizeFits(descriptor, size)) {
+    return false;
+  }
+  if (::lseek(descriptor, 0, SEEK_SET) != 0 || !WriteAll(descriptor, blocks) ||
+      ::ftruncate(descriptor, size) != 0) {
+    return FailOnFile();
+  }
+  return ::fsync(descriptor) == 0 || FailOnFile();
+}
+
+std::string KindOf(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
+bool ReplaceExistingFile(int folder, const Place& place, const std::vector<ByteBlock>& blocks) {
+  // Opening for writing is the plain overwrite's own test of whether this user may write the
+  // file; it truncates nothing.
+  Descriptor old(::openat(folder, place.name.c_str(),
+                          O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (!old.valid()) {
+    return FailOnFile();
+  }
+  struct stat status {};
+  if (::fstat(old.get(), &status) != 0) {
+    return FailOnFile();
+  }
+  if (!S_ISREG(status.st_mode)) {
+    NoteFileErrorText("It is " + KindOf(status.st_mode) + ", not a regular file");
+    return false;
+  }
+  if (status.st_nlink == 1) {
+    const Outcome outcome = ReplaceAtomically(folder, place, old.get(), status, blocks);
+    if (outcome != Outcome::CannotKeep) {
+      return outcome == Outcome::Done;
+    }
+  }
+  return WriteInPlace(old.get(), blocks);
+}
+
+// Opening the folder for reading needs read permission, which a folder may withhold while
+// still allowing its files to be written.
+int OpenFolder(const std::string& folder) {
+  const int readable = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (readable >= 0 || errno != EACCES) {
+    return readable;
+  }
+  return ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+}  // namespace
+}  // namespace toolkit
+
+using namespace toolkit;
+
+bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& blocks) {
+  Place place;
+  if (!ResolveLinks(path, place)) {
+    return false;
+  }
+  if (place.name.empty() || place.name == "." || place.name == "..") {
+    errno = EISDIR;
+    return FailOnFile();
+  }
+  Descriptor folder(OpenFolder(place.folder));
+  if (!folder.valid()) {
+    return FailInFolder(place.folder);
+  }
+  struct stat status {};
+  if (::fstatat(folder.get(), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno != ENOENT) return FailInFolder(place.folder);
+    return CreateNewFile(folder.get(), place, blocks);
+  }
+  if (S_ISDIR(status.st_mode)) {
+    errno = EISDIR;
+    return FailOnFile();
+  }
+  if (!S_ISREG(status.st_mode)) {
+    // Opening a named pipe for writing would wait for a reader; it is refused unopened.
+    NoteFileErrorText("It is " + KindOf(status.st_mode) + ", not a regular file");
+    return false;
+  }
+  return ReplaceExistingFile(folder.get(), place, blocks);
+}
