@@ -70,13 +70,7 @@ choose_about_item() {
   fail "About > Tenbrisk Audio did not ask the browser"
 }
 
-start_window_manager
-use_sound_device null
-start_program
-WINDOW=$(wait_for_window "$(main_window_title)")
-eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
-MENU_BAR=$((HEIGHT - CLIENT_HEIGHT))
-focus_window "$WINDOW"
+start_main_window
 
 echo "== the defaults"
 render_and_save_defaults

@@ -42,13 +42,7 @@ size_of() { stat -L -c %s "$1" 2>/dev/null || echo 0; }
 has_size() { [ "$(size_of "$1")" -eq "$2" ]; }
 wait_for_size() { wait_until 100 has_size "$1" "$2" || fail "$1 has $(size_of "$1") bytes, not $2"; }
 
-start_window_manager
-use_sound_device null
-start_program
-WINDOW=$(wait_for_window "$(main_window_title)")
-eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
-MENU_BAR=$((HEIGHT - CLIENT_HEIGHT))
-focus_window "$WINDOW"
+start_main_window
 
 render_and_save_defaults
 reference="$WORK/rorovoraderuz.wav"

@@ -106,3 +106,16 @@ render_and_save_defaults() {
 
 press_until_gone() { press_until "$1" "$2" window_gone "$1" || fail "the box does not go"; }
 
+
+# Starts the window manager and the program with a null sound device, and waits for its window:
+# sets WINDOW and MENU_BAR.
+start_main_window() {
+  start_window_manager
+  use_sound_device null
+  start_program
+  WINDOW=$(wait_for_window "$(main_window_title)")
+  local WIDTH HEIGHT X Y SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+  MENU_BAR=$((HEIGHT - CLIENT_HEIGHT))
+  focus_window "$WINDOW"
+}
