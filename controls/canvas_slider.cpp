@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <string>
 
 #include "app/shell.h"
@@ -45,11 +45,14 @@ void PaintSlider(int innerWidth, int innerHeight, int thumbLeft, int thumbWidth)
                 kThumbColour);
 }
 
+// Always "3.5", never "3,5": the reader of this field takes a point only, whatever the user's
+// locale, so the readout must not follow the locale either.
 std::string LengthReadout(int value) {
   const float seconds = static_cast<float>(value) / kTenthsPerUnit;
   char text[32];
-  std::snprintf(text, sizeof text, "%.1f", static_cast<double>(seconds));
-  return text;
+  const auto end = std::to_chars(text, text + sizeof text, static_cast<double>(seconds),
+                                 std::chars_format::fixed, 1);
+  return std::string(text, end.ptr);
 }
 
 void WriteReadout(ObjectRef canvas, int value) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+
 #include "controls/canvas_slider.h"
 #include "running_program.h"
 
@@ -129,4 +132,21 @@ TEST_F(CanvasSlider, RightButtonWheelKeysAndMovesWithoutButtonChangeNothing) {
   EXPECT_EQ(SliderValue, 50);
   EXPECT_EQ(ControlText(LengthValueField), "5.0");
   EXPECT_EQ(DrawnThumbLeft(LengthSlider), 68);
+}
+
+// Qt puts the C library into the user's locale; under a comma locale the readout must still
+// say "3.5", or the render reads 3 and the file holds 3.0 s.
+TEST_F(CanvasSlider, ReadoutAndRenderIgnoreACommaLocale) {
+  setenv("LOCPATH", QUORVEL_TEST_LOCALES, 1);
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no de_DE.UTF-8 locale in " << QUORVEL_TEST_LOCALES;
+  }
+  PressSlider(LengthSlider, 50);
+  ReleaseSlider(LengthSlider, 50);
+  const std::string readout = ControlText(LengthValueField);
+  ClickRenderButton();
+  const std::uint32_t dataSize = DataSize();
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(readout, "3.5");
+  EXPECT_EQ(dataSize, 308700u) << "3.5 s of mono at 44100 Hz";
 }
