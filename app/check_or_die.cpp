@@ -1,5 +1,6 @@
 // The one way out of a start-up that cannot go on, and the orderly end of the program.
 #include <cstdlib>
+#include <iostream>
 #include <map>
 
 #include "app/shell.h"
@@ -35,6 +36,13 @@ std::intptr_t CheckOrDie(std::intptr_t result, const std::string& label) {
   const FatalMessage message = FatalMessageFor(label);
   ShowMessage(message.title, message.text);
   Shutdown();
+}
+
+void EndWithoutDisplay(const std::string& lookedAt) {
+  std::cerr << "quorvel" << QUORVEL_BITS
+            << ": needs a graphical desktop, but no display can be reached (" << lookedAt
+            << ")\n";
+  std::exit(0);
 }
 
 void Shutdown() {

@@ -43,6 +43,10 @@ extern std::string SaveDialogPatterns;
 // Returns result when it is non-zero; otherwise shows a modal message naming the step and ends the
 // program through Shutdown.
 std::intptr_t CheckOrDie(std::intptr_t result, const std::string& label);
+// Says on stderr that the program needs a graphical desktop and why none was found, and ends
+// the process as CheckOrDie does, with exit code 0. For a start without any display, where no
+// message box can be shown.
+[[noreturn]] void EndWithoutDisplay(const std::string& lookedAt);
 // Releases the sound output, then everything else, and ends the process with exit code 0.
 [[noreturn]] void Shutdown();
 

@@ -16,6 +16,8 @@ void DiscardQueuedEvents() {
 }  // namespace
 
 void StartUp() {
+  const std::string missingDisplay = MissingDisplay();
+  if (!missingDisplay.empty()) EndWithoutDisplay(missingDisplay);
   InitToolkit();
   SaveDialogPatterns = "Audio (*.wav)|*.wav|All files (*.*)|*.*";
   CheckOrDie(InitSound(), "InitSound");

@@ -16,6 +16,9 @@ using Colour = std::uint32_t;
 
 // ---- services --------------------------------------------------------------------------------
 
+// "" when a graphical display can be reached; otherwise which variables were looked at and
+// what they held. Needs no toolkit: it is asked before the toolkit starts.
+std::string MissingDisplay();
 // Starts the toolkit (the Qt application object). Must come before every other call.
 bool InitToolkit();
 // Releases every window, control, font, file and the event queue; the sound output must already
