@@ -2,6 +2,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QLineEdit>
 #include <QMessageBox>
 
@@ -18,11 +21,30 @@ QWidget* DialogOwner() {
   return window == nullptr ? nullptr : window->frame;
 }
 
+// Room in a title bar beside the title: the window menu and the buttons, about two lines of
+// text high each, and the frame's margins.
+constexpr int kTitleBarExtraLines = 8;
+
+// A box only as wide as its text makes window managers cut a longer title ("? So... ard ?").
+// QMessageBox sizes itself from its layout, so the width is asked for by a spacer in it.
+void MakeRoomForTitle(QMessageBox& box, const QString& title) {
+  QFont titleFont = box.font();
+  titleFont.setBold(true);
+  const QFontMetrics metrics(titleFont);
+  const int width = metrics.horizontalAdvance(title) + kTitleBarExtraLines * metrics.height();
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid != nullptr) {
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+}
+
 int AskModal(const std::string& title, const std::string& text,
              QMessageBox::StandardButtons buttons) {
   QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
                   QString::fromStdString(text), buttons, DialogOwner());
   box.setTextFormat(Qt::PlainText);
+  MakeRoomForTitle(box, box.windowTitle());
   box.setWindowModality(Qt::ApplicationModal);
   return box.exec();
 }
