@@ -8,7 +8,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 NATIVE_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libasound2-dev
+  qt6-base-dev libasound2-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev libsleef-dev
   g++-i686-linux-gnu
   fonts-liberation2 fonts-dejavu-core
@@ -20,7 +20,7 @@ NATIVE_PACKAGES=(
 I386_PACKAGES=(
   qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386
   libsndfile1-dev:i386 libc6:i386 libstdc++6:i386 libbenchmark-dev:i386
-  qt6-qpa-plugins:i386 libsleef-dev:i386
+  qt6-qpa-plugins:i386 libsleef-dev:i386 libxcb1-dev:i386
 )
 
 NATIVE_ARCH=$(dpkg --print-architecture)

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "toolkit/pointer_confinement.h"
 #include "toolkit/qt_objects.h"
 
 namespace toolkit {
@@ -67,6 +68,8 @@ Canvas::Canvas(QWidget* parent, int outerWidth, int outerHeight, unsigned option
   setFocusPolicy((options & kCanvasKeyboardFocus) ? Qt::StrongFocus : Qt::NoFocus);
 }
 
+Canvas::~Canvas() { UnconfinePointer(this); }
+
 void Canvas::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (bordered_) {
@@ -111,6 +114,11 @@ void Canvas::mousePressEvent(QMouseEvent* event) {
   if ((!InsideInner(inner) && !dragging_) || subtype == EventSubtype::None) {
     event->ignore();
     return;
+  }
+  // Held until the left button is released. Positions stay clamped by Confined as well, for
+  // platforms where the pointer itself cannot be held.
+  if (confinePointer_ && !dragging_ && event->button() == Qt::LeftButton) {
+    ConfinePointer(this, picture_.rect().translated(borderWidth(), borderWidth()), Qt::LeftButton);
   }
   dragging_ = true;
   pointerInside_ = true;
@@ -173,6 +181,11 @@ void Canvas::keyReleaseEvent(QKeyEvent* event) {
   event->accept();
 }
 
+void Canvas::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  UnconfinePointer(this);
+}
+
 void Canvas::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
   Raise(EventSubtype::Focus, QPoint(), Qt::NoButton);
@@ -180,6 +193,7 @@ void Canvas::focusInEvent(QFocusEvent* event) {
 
 void Canvas::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
+  UnconfinePointer(this);
   Raise(EventSubtype::LostFocus, QPoint(), Qt::NoButton);
 }
 

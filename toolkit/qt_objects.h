@@ -153,6 +153,7 @@ void ForgetControls();
 class Canvas : public QWidget {
  public:
   Canvas(QWidget* parent, int outerWidth, int outerHeight, unsigned options);
+  ~Canvas() override;
   QImage& picture() { return picture_; }
   int borderWidth() const { return bordered_ ? kBorder : 0; }
 
@@ -169,6 +170,7 @@ class Canvas : public QWidget {
   void keyReleaseEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   QPoint InnerPosition(const QPointF& widgetPosition) const;
@@ -182,6 +184,9 @@ class Canvas : public QWidget {
   bool pointerInside_ = false;
   bool dragging_ = false;
 };
+
+// Ends the pointer grab a canvas holds, if any.
+void ReleasePointerConfinement();
 
 // ---- drawing ------------------------------------------------------------------------------
 

@@ -52,6 +52,7 @@ bool InitToolkit() {
 }
 
 void ReleaseToolkit() {
+  toolkit::ReleasePointerConfinement();
   toolkit::ReleaseDrawing();
   toolkit::ReleaseFiles();
   toolkit::ForgetStatusBarBuilding();
