@@ -3,9 +3,6 @@
 # both packages can be installed side by side.
 include(GNUInstallDirs)
 
-# example.org is reserved for exactly this use (RFC 2606): nobody else can own it, so the id cannot
-# collide with a real application. Replace it by the maker's own domain once there is one.
-set(QUORVEL_APP_ID "org.example.Quorvel${QUORVEL_BITS}")
 set(QUORVEL_SCREENSHOT_URL "https://example.org/quorvel/quorvel.png")
 set(QUORVEL_RELEASE_DATE "2026-12-08")
 set(QUORVEL_ICON_SIZES 16 32 48 64 128 256)

@@ -16,11 +16,12 @@ NATIVE_PACKAGES=(
   alsa-utils qemu-user desktop-file-utils appstream
   dpkg-dev file locales
   clang-14 libclang-rt-14-dev valgrind
+  qt6-gtk-platformtheme qt6-wayland weston
 )
 I386_PACKAGES=(
   qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386
   libsndfile1-dev:i386 libc6:i386 libstdc++6:i386 libbenchmark-dev:i386
-  qt6-qpa-plugins:i386 libsleef-dev:i386 libxcb1-dev:i386
+  qt6-qpa-plugins:i386 libsleef-dev:i386 qt6-gtk-platformtheme:i386 qt6-wayland:i386 libxcb1-dev:i386
 )
 
 NATIVE_ARCH=$(dpkg --print-architecture)

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QLabel>
+#include <QPalette>
 #include <QWidget>
 
 #include <vector>
@@ -31,6 +32,10 @@ template <typename T>
 ObjectRef RefOf(T* object) {
   return reinterpret_cast<ObjectRef>(object);
 }
+
+// The light palette of every window, whatever the desktop's theme. A palette set on a window
+// wins over the kinds' palettes that a theme gives, also when the theme changes later.
+QPalette FixedLightPalette();
 
 // ---- events -------------------------------------------------------------------------------
 

@@ -180,6 +180,7 @@ ObjectRef OpenWindow(int number, int x, int y, int innerWidth, int innerHeight,
   CloseWindow(number);
   auto frame = std::make_unique<Frame>(number);
   frame->setWindowFlags(FlagsForStyle(style));
+  frame->setPalette(FixedLightPalette());
   frame->setWindowTitle(QString::fromStdString(title));
   frame->setWindowIcon(QApplication::windowIcon());
   frame->setFixedSize(innerWidth, innerHeight);

@@ -14,15 +14,15 @@ check_wav() {
   local name=$1 file="$WORK/$1" bytes=$2 channels=$3 rate=$4
   shift 4
   local expected="$*" count=$#
-  [ "$(stat -c %s "$file")" -eq "$bytes" ] || fail "$1 has $(stat -c %s "$file") bytes, expected $bytes"
-  [ "$(soxi -c "$file")" -eq "$channels" ] || fail "$1: $(soxi -c "$file") channels"
-  [ "$(soxi -r "$file")" -eq "$rate" ] || fail "$1: $(soxi -r "$file") Hz"
-  [ "$(soxi -b "$file")" -eq 16 ] || fail "$1: not 16 bits"
+  [ "$(stat -c %s "$file")" -eq "$bytes" ] || fail "$name has $(stat -c %s "$file") bytes, expected $bytes"
+  [ "$(soxi -c "$file")" -eq "$channels" ] || fail "$name: $(soxi -c "$file") channels"
+  [ "$(soxi -r "$file")" -eq "$rate" ] || fail "$name: $(soxi -r "$file") Hz"
+  [ "$(soxi -b "$file")" -eq 16 ] || fail "$name: not 16 bits"
   local riff data first
   riff=$(od -An -t u4 -j 4 -N 4 "$file" | xargs)
   data=$(od -An -t u4 -j 40 -N 4 "$file" | xargs)
-  [ "$riff" -eq $((bytes - 8)) ] || fail "$1: RIFF size $riff"
-  [ "$data" -eq $((bytes - 44)) ] || fail "$1: data size $data"
+  [ "$riff" -eq $((bytes - 8)) ] || fail "$name: RIFF size $riff"
+  [ "$data" -eq $((bytes - 44)) ] || fail "$name: data size $data"
   first=$(od -An -t d2 -j 44 -N $((2 * count)) "$file" | xargs)
   [ "$first" = "$expected" ] || fail "$name starts with '$first', expected '$expected'"
   echo "   $name: $bytes bytes, $channels ch, $rate Hz, starts $first"
@@ -105,6 +105,19 @@ xdotool mousemove --window "$WINDOW" $(((from_x + to_x) / 2)) "$slider_y"
 xdotool mousemove --window "$WINDOW" "$to_x" "$slider_y" mouseup 1
 save_as long.wav
 check_wav long.wav 3840044 2 192000 $first_stereo
+
+echo "== Length slider pressed at 3.5 s"
+# Under a comma locale a readout of "3,5" would be read as 3 s.
+read -r press_x press_y <<< "$(at_panel $((74 + BORDER + 50)) $((165 + BORDER + 10)))"
+xdotool mousemove --window "$WINDOW" "$press_x" "$press_y" click 1
+save_as short.wav
+check_wav short.wav 2688044 2 192000 $first_stereo
+
+echo "== Length slider pressed in its last column: 10.0 s"
+read -r press_x press_y <<< "$(at_panel $((74 + BORDER + 144)) $((165 + BORDER + 10)))"
+xdotool mousemove --window "$WINDOW" "$press_x" "$press_y" click 1
+save_as longest.wav
+check_wav longest.wav 7680044 2 192000 $first_stereo
 
 echo "== F1 and About > Tenbrisk Audio"
 press_f1_until_opened

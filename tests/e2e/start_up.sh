@@ -33,6 +33,12 @@ menu_bar=$((HEIGHT - 379))
 # A single-line menu bar: present, and no taller than two lines of text.
 [ "$menu_bar" -ge 15 ] && [ "$menu_bar" -le 40 ] || fail "client height $HEIGHT leaves $menu_bar for the menu bar"
 echo "   '$TITLE' mapped, ${WIDTH}x${HEIGHT} (menu bar $menu_bar)"
+# Its class names the build, as its desktop entry's StartupWMClass does, so docks can tell the
+# two builds apart.
+name=$(basename "$PROGRAM")
+[ "$(xprop -id "$window" WM_CLASS)" = "WM_CLASS(STRING) = \"$name\", \"$name\"" ] ||
+  fail "window class: $(xprop -id "$window" WM_CLASS)"
+echo "   window class $name"
 
 press_until_ended "$window" alt+F4
 expect_exit_code 0

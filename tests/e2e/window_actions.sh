@@ -6,9 +6,23 @@ PANEL_X=15
 PANEL_Y=80
 BORDER=2
 
-# Window coordinates of a point given in the panel's coordinates; the window includes the menu bar.
+# Qt's scale factor: positions here are in the program's logical pixels, xdotool's in the screen's.
+SCALE=${QT_SCALE_FACTOR:-1}
+
+# The first screen pixel whose logical position is at least $1, so that it lands in that logical
+# pixel at any scale.
+to_screen() {
+  awk -v v="$1" -v s="$SCALE" 'BEGIN { d = v * s; i = int(d); if (i < d) i++; print i }'
+}
+
+# Screen coordinates in the window of a point given in the window's logical coordinates.
+at_window() {
+  echo "$(to_screen "$1") $(to_screen "$2")"
+}
+
+# Screen coordinates of a point given in the panel's coordinates; the window includes the menu bar.
 at_panel() {
-  echo "$((PANEL_X + $1)) $((MENU_BAR + PANEL_Y + $2))"
+  at_window $((PANEL_X + $1)) $((MENU_BAR + PANEL_Y + $2))
 }
 
 click_at() {
@@ -18,7 +32,7 @@ click_at() {
 # Number of the program's menus and list pop-ups that are open: its visible windows but the main
 # one, since no dialog is open when this is asked.
 open_menus() {
-  xdotool search --onlyvisible --class '^quorvel$' 2>/dev/null | grep -v -x "$WINDOW" | wc -l
+  xdotool search --onlyvisible --class "^$(basename "$PROGRAM")\$" 2>/dev/null | grep -v -x "$WINDOW" | wc -l
 }
 
 menus_open() { [ "$(open_menus)" -ge "$1" ]; }
@@ -29,7 +43,7 @@ open_file_menu() {
   local attempt
   for attempt in $(seq 10); do
     focus_window "$WINDOW"
-    click_at 15 $((MENU_BAR / 2))
+    click_at $(at_window 15 $((MENU_BAR / 2)))
     wait_for_open_menus 1 && return 0
     xdotool key Escape
   done
@@ -116,6 +130,7 @@ start_main_window() {
   WINDOW=$(wait_for_window "$(main_window_title)")
   local WIDTH HEIGHT X Y SCREEN
   eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
-  MENU_BAR=$((HEIGHT - CLIENT_HEIGHT))
+  MENU_BAR=$(awk -v h="$HEIGHT" -v s="$SCALE" -v c="$CLIENT_HEIGHT" \
+    'BEGIN { print int(h / s + 0.5) - c }')
   focus_window "$WINDOW"
 }
