@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "toolkit/file_descriptor.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -23,22 +24,6 @@ std::string Variable(const char* name) {
   return value == nullptr ? std::string() : std::string(value);
 }
 
-class Socket {
- public:
-  explicit Socket(int descriptor) : descriptor_(descriptor) {}
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
-  ~Socket() {
-    if (descriptor_ >= 0) {
-      ::close(descriptor_);
-    }
-  }
-  int get() const { return descriptor_; }
-
- private:
-  int descriptor_;
-};
-
 // An abstract socket name starts with a zero byte; X servers listen on both kinds.
 bool ConnectsLocally(const std::string& path, bool abstract) {
   sockaddr_un address{};
@@ -50,7 +35,7 @@ bool ConnectsLocally(const std::string& path, bool abstract) {
   std::memcpy(address.sun_path + offset, path.data(), path.size());
   const socklen_t length =
       static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
-  Socket socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  toolkit::Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   return socket.get() >= 0 &&
          ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0;
 }
@@ -65,7 +50,7 @@ bool ConnectsOverNetwork(const std::string& host, int port) {
   bool connected = false;
   for (addrinfo* candidate = found; candidate != nullptr && !connected;
        candidate = candidate->ai_next) {
-    Socket socket(::socket(candidate->ai_family, candidate->ai_socktype | SOCK_CLOEXEC,
+    toolkit::Descriptor socket(::socket(candidate->ai_family, candidate->ai_socktype | SOCK_CLOEXEC,
                            candidate->ai_protocol));
     connected = socket.get() >= 0 &&
                 ::connect(socket.get(), candidate->ai_addr, candidate->ai_addrlen) == 0;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/file_descriptor.h"
 #include "toolkit/file_errors.h"
 #include "toolkit/toolkit.h"
 
@@ -34,23 +35,6 @@ constexpr mode_t kNewFileMode = 0666;
 // Permissions a replacement takes over. Set-user and set-group identity are not among them: the
 // kernel drops them from a file that is written, too.
 constexpr mode_t kKeptModeBits = 0777 | S_ISVTX;
-
-class Descriptor {
- public:
-  explicit Descriptor(int descriptor = -1) : descriptor_(descriptor) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (descriptor_ >= 0) {
-      ::close(descriptor_);
-    }
-  }
-  int get() const { return descriptor_; }
-  bool valid() const { return descriptor_ >= 0; }
-
- private:
-  int descriptor_;
-};
 
 struct Place {
   std::string folder;
@@ -381,6 +365,11 @@ std::string KindOf(mode_t mode) {
   return "not a regular file";
 }
 
+bool RefuseNonRegular(mode_t mode) {
+  NoteFileErrorText("It is " + KindOf(mode) + ", not a regular file");
+  return false;
+}
+
 bool ReplaceExistingFile(int folder, const Place& place, const std::vector<ByteBlock>& blocks) {
   // Opening for writing is the plain overwrite's own test of whether this user may write the
   // file; it truncates nothing.
@@ -394,8 +383,7 @@ bool ReplaceExistingFile(int folder, const Place& place, const std::vector<ByteB
     return FailOnFile();
   }
   if (!S_ISREG(status.st_mode)) {
-    NoteFileErrorText("It is " + KindOf(status.st_mode) + ", not a regular file");
-    return false;
+    return RefuseNonRegular(status.st_mode);
   }
   if (status.st_nlink == 1) {
     const Outcome outcome = ReplaceAtomically(folder, place, old.get(), status, blocks);
@@ -445,8 +433,7 @@ bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& block
   }
   if (!S_ISREG(status.st_mode)) {
     // Opening a named pipe for writing would wait for a reader; it is refused unopened.
-    NoteFileErrorText("It is " + KindOf(status.st_mode) + ", not a regular file");
-    return false;
+    return RefuseNonRegular(status.st_mode);
   }
   return ReplaceExistingFile(folder.get(), place, blocks);
 }

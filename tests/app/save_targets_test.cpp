@@ -146,6 +146,13 @@ struct Row {
   std::function<void(const Target&, const Snapshot& before, const Snapshot& after)> check;
 };
 
+// The owner and group of a case's folder: the user who saves there.
+struct stat OwnerOf(const fs::path& folder) {
+  struct stat status {};
+  stat(folder.c_str(), &status);
+  return status;
+}
+
 Target ExistingFile(const fs::path& path, mode_t mode, uid_t owner, gid_t group) {
   WriteContent(path, kOldContent);
   chmod(path.c_str(), mode);
@@ -246,30 +253,26 @@ std::vector<Row> TargetTable() {
   return {
       {"a private file (0600)", both,
        [](const fs::path& folder) {
-         struct stat status {};
-         stat(folder.c_str(), &status);
+         const struct stat status = OwnerOf(folder);
          return ExistingFile(folder / "private.wav", 0600, status.st_uid, status.st_gid);
        },
        "", KeepsOwnershipAndMode},
       {"a file of 0640 with another group", both,
        [](const fs::path& folder) {
-         struct stat status {};
-         stat(folder.c_str(), &status);
+         const struct stat status = OwnerOf(folder);
          return ExistingFile(folder / "grouped.wav", 0640, status.st_uid, kOtherGroup);
        },
        "", KeepsOwnershipAndMode},
       {"a writable file owned by another user", both,
        [](const fs::path& folder) {
-         struct stat status {};
-         stat(folder.c_str(), &status);
+         const struct stat status = OwnerOf(folder);
          const uid_t other = status.st_uid == 0 ? kOrdinaryUser : 0;
          return ExistingFile(folder / "theirs.wav", 0666, other, other);
        },
        "", KeepsOwnershipAndMode},
       {"a file with an extended attribute", both,
        [](const fs::path& folder) {
-         struct stat status {};
-         stat(folder.c_str(), &status);
+         const struct stat status = OwnerOf(folder);
          Target target = ExistingFile(folder / "noted.wav", 0644, status.st_uid, status.st_gid);
          setxattr(target.written.c_str(), kAttribute, "keep", 4, 0);
          return target;
@@ -302,8 +305,7 @@ std::vector<Row> TargetTable() {
        }},
       {"a file with a second hard link", both,
        [](const fs::path& folder) {
-         struct stat status {};
-         stat(folder.c_str(), &status);
+         const struct stat status = OwnerOf(folder);
          Target target = ExistingFile(folder / "first.wav", 0644, status.st_uid, status.st_gid);
          fs::create_hard_link(folder / "first.wav", folder / "second.wav");
          return target;
@@ -361,8 +363,7 @@ std::vector<Row> TargetTable() {
        "", nullptr},
       {"an existing name of 250 characters", both,
        [](const fs::path& folder) {
-         struct stat status {};
-         stat(folder.c_str(), &status);
+         const struct stat status = OwnerOf(folder);
          return ExistingFile(folder / (std::string(246, 'e') + ".wav"), 0644, status.st_uid,
                              status.st_gid);
        },
@@ -372,8 +373,7 @@ std::vector<Row> TargetTable() {
          fs::path deep = folder;
          while (deep.string().size() < 3800) deep /= std::string(200, 'd');
          fs::create_directories(deep);
-         struct stat status {};
-         stat(folder.c_str(), &status);
+         const struct stat status = OwnerOf(folder);
          for (fs::path p = deep; p != folder; p = p.parent_path()) {
            chown(p.c_str(), status.st_uid, status.st_gid);
          }

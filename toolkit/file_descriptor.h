@@ -1,0 +1,25 @@
+// A file or socket descriptor closed when it goes out of scope. Only toolkit/ includes this header.
+#pragma once
+
+#include <unistd.h>
+
+namespace toolkit {
+
+class Descriptor {
+ public:
+  explicit Descriptor(int descriptor = -1) : descriptor_(descriptor) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (descriptor_ >= 0) {
+      ::close(descriptor_);
+    }
+  }
+  int get() const { return descriptor_; }
+  bool valid() const { return descriptor_ >= 0; }
+
+ private:
+  int descriptor_;
+};
+
+}  // namespace toolkit
