@@ -88,6 +88,7 @@ class Frame : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   int number_;

@@ -13,6 +13,8 @@
 namespace toolkit {
 namespace {
 
+constexpr Qt::WindowStates kEnlarged = Qt::WindowMaximized | Qt::WindowFullScreen;
+
 std::map<int, WindowRecord> windows;
 int currentWindow = -1;
 
@@ -105,6 +107,16 @@ void Frame::closeEvent(QCloseEvent* event) {
   request.kind = EventKind::CloseRequest;
   request.object = number_;
   PushEvent(request);
+}
+
+void Frame::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // Qt's own Wayland decoration draws a maximise button whatever the window's hints say, and a
+  // compositor may enlarge a maximised window beyond its fixed size: the frame stays as it is.
+  if (event->type() == QEvent::WindowStateChange && (windowState() & kEnlarged)) {
+    QMetaObject::invokeMethod(
+        this, [this] { setWindowState(windowState() & ~kEnlarged); }, Qt::QueuedConnection);
+  }
 }
 
 // ---- registry ---------------------------------------------------------------------------------

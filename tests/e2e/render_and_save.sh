@@ -70,6 +70,15 @@ choose_about_item() {
   fail "About > Tenbrisk Audio did not ask the browser"
 }
 
+# press_slider PANEL-Y INNER-X: a click in the slider whose outer top is at PANEL-Y.
+press_slider() {
+  local x y
+  read -r x y <<< "$(at_panel $((74 + BORDER + $2)) $(($1 + BORDER + 10)))"
+  xdotool mousemove --window "$WINDOW" "$x" "$y" click 1
+}
+LENGTH_Y=165
+AMPLITUDE_Y=125
+
 start_main_window
 
 echo "== the defaults"
@@ -98,7 +107,7 @@ else first_stereo="-29490 -29490 -29490 -29490"; fi
 check_wav stereo.wav 2304044 2 192000 $first_stereo
 
 echo "== Length slider dragged to 5.0 s"
-read -r from_x slider_y <<< "$(at_panel $((74 + BORDER + 10)) $((165 + BORDER + 10)))"
+read -r from_x slider_y <<< "$(at_panel $((74 + BORDER + 10)) $((LENGTH_Y + BORDER + 10)))"
 read -r to_x _ <<< "$(at_panel $((74 + BORDER + 72)) 0)"
 xdotool mousemove --window "$WINDOW" "$from_x" "$slider_y" mousedown 1
 xdotool mousemove --window "$WINDOW" $(((from_x + to_x) / 2)) "$slider_y"
@@ -108,16 +117,35 @@ check_wav long.wav 3840044 2 192000 $first_stereo
 
 echo "== Length slider pressed at 3.5 s"
 # Under a comma locale a readout of "3,5" would be read as 3 s.
-read -r press_x press_y <<< "$(at_panel $((74 + BORDER + 50)) $((165 + BORDER + 10)))"
-xdotool mousemove --window "$WINDOW" "$press_x" "$press_y" click 1
+press_slider $LENGTH_Y 50
 save_as short.wav
 check_wav short.wav 2688044 2 192000 $first_stereo
 
 echo "== Length slider pressed in its last column: 10.0 s"
-read -r press_x press_y <<< "$(at_panel $((74 + BORDER + 144)) $((165 + BORDER + 10)))"
-xdotool mousemove --window "$WINDOW" "$press_x" "$press_y" click 1
+press_slider $LENGTH_Y 144
 save_as longest.wav
 check_wav longest.wav 7680044 2 192000 $first_stereo
+
+echo "== Length slider pressed in its first column: 0.1 s"
+press_slider $LENGTH_Y 0
+save_as shortest.wav
+check_wav shortest.wav 76844 2 192000 $first_stereo
+
+echo "== Length slider pressed in its middle: 5.0 s"
+press_slider $LENGTH_Y 72
+save_as middle.wav
+check_wav middle.wav 3840044 2 192000 $first_stereo
+
+echo "== Amplitude slider pressed in its first and last columns: 0 and 100"
+press_slider $LENGTH_Y 0
+press_slider $AMPLITUDE_Y 0
+save_as silent.wav
+check_wav silent.wav 76844 2 192000 0 0 0 0
+press_slider $AMPLITUDE_Y 144
+save_as loudest.wav
+if [ "$(basename "$PROGRAM")" = quorvel32 ]; then loudest="0 0 -32767 -32767"
+else loudest="-32767 -32767 -32767 -32767"; fi
+check_wav loudest.wav 76844 2 192000 $loudest
 
 echo "== F1 and About > Tenbrisk Audio"
 press_f1_until_opened

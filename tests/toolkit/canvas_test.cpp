@@ -124,6 +124,35 @@ TEST(Canvas, PressDragAndReleaseReportInnerPositionsAndButtons) {
   EXPECT_TRUE(WidgetOf(canvas)->hasFocus());
 }
 
+// A scaled screen delivers logical positions with fractions: at scale 2 a screen pixel is half a
+// logical one, at 1.5 a third or two. Each must land in the logical pixel it lies in.
+TEST(Canvas, FractionalPositionsOfScaledScreensFallInTheirOwnPixel) {
+  OpenActiveWindow(kWindow);
+  const ObjectRef canvas = SliderCanvas();
+  QWidget* widget = WidgetOf(canvas);
+  const double fractions[] = {0.0, 1.0 / 3, 0.5, 2.0 / 3, 0.999};
+  for (int x = 0; x < kInnerWidth; ++x) {
+    for (double fraction : fractions) {
+      SCOPED_TRACE("inner x " + std::to_string(x + fraction));
+      const QPointF at(x + kEdge + fraction, 10 + kEdge + fraction);
+      for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+        QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(widget, &event);
+      }
+      int reported = 0;
+      for (EventKind kind = TakeEvent(); kind != EventKind::None; kind = TakeEvent()) {
+        if (EventType() == EventSubtype::LeftButtonDown || EventType() == EventSubtype::LeftButtonUp) {
+          ++reported;
+          EXPECT_EQ(CanvasPointerX(canvas), x);
+          EXPECT_EQ(CanvasPointerY(canvas), 10);
+        }
+      }
+      EXPECT_EQ(reported, 2);
+    }
+  }
+}
+
 TEST(Canvas, ConfinementClampsADragBeyondTheEdges) {
   OpenActiveWindow(kWindow);
   const ObjectRef canvas = SliderCanvas();

@@ -77,6 +77,22 @@ TEST(Window, OpensFixedSizedAtItsPlaceWithTitleIconAndNoMaximiseButton) {
   EXPECT_EQ(QApplication::windowIcon().availableSizes(), iconSizes);
 }
 
+// A decoration or a compositor may still ask for it; the frame keeps its size and state.
+TEST(Window, RefusesToBeMaximisedOrMadeFullScreen) {
+  const ObjectRef handle = OpenWindow(kWindow, 50, 60, 350, 379, "Quorvel", kProgramStyle);
+  QWidget* frame = WidgetOf(handle);
+  for (Qt::WindowState state : {Qt::WindowMaximized, Qt::WindowFullScreen}) {
+    frame->setWindowState(state);
+    QTest::qWait(50);
+    EXPECT_EQ(frame->windowState(), Qt::WindowNoState) << state;
+    EXPECT_EQ(frame->size(), QSize(350, 379)) << state;
+  }
+  // Minimising stays the user's choice.
+  frame->setWindowState(Qt::WindowMinimized);
+  QTest::qWait(50);
+  EXPECT_EQ(frame->windowState(), Qt::WindowMinimized);
+}
+
 TEST(Window, MenuBarTakesItsHeightFromTheClientArea) {
   ASSERT_GT(MenuBarHeight(), 0);
   const ObjectRef window = OpenWindow(kWindow, 50, 50, 350, 379 + MenuBarHeight(), "Menu",
