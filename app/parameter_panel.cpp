@@ -52,6 +52,16 @@ Labels CreateControls() {
   return labels;
 }
 
+// A screen reader calls each control after its visible label.
+void LabelControls(const Labels& labels) {
+  LabelControl(labels.frequency, FrequencyField);
+  LabelControl(labels.shape, ShapeList);
+  LabelControl(labels.length, LengthValueField);
+  LabelControl(labels.amplitude, AmplitudeValueField);
+  NameSlider(LengthSlider, ControlText(labels.length), kLengthStartValue);
+  NameSlider(AmplitudeSlider, ControlText(labels.amplitude), kAmplitudeStartValue);
+}
+
 void ColourControls(const Labels& labels) {
   SetControlColour(AmplitudeValueField, kWindowColour);
   SetControlColour(LengthValueField, kWindowColour);
@@ -69,5 +79,6 @@ void CreateParameterPanel() {
   HideControl(ParameterPanel, true);
   const Labels labels = CreateControls();
   ClosePanel();
+  LabelControls(labels);
   ColourControls(labels);
 }

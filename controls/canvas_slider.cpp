@@ -55,12 +55,23 @@ std::string LengthReadout(int value) {
   return std::string(text, end.ptr);
 }
 
-void WriteReadout(ObjectRef canvas, int value) {
-  if (canvas == AmplitudeSlider) {
-    SetControlText(AmplitudeValueField, std::to_string(value - kAmplitudeReadoutOffset));
-  } else if (canvas == LengthSlider) {
-    SetControlText(LengthValueField, LengthReadout(value));
+// The value as its readout shows it: seconds for the length, percent for the amplitude.
+AccessibleSliderValue ShownValue(ObjectRef canvas, int value) {
+  const int maximum = static_cast<int>(ControlData(canvas));
+  if (canvas == LengthSlider) {
+    constexpr double kTenths = kTenthsPerUnit;
+    return {1 / kTenths, maximum / kTenths, 1 / kTenths, value / kTenths, LengthReadout(value)};
   }
+  const int percent = value - kAmplitudeReadoutOffset;
+  return {0.0, double(maximum - kAmplitudeReadoutOffset), 1.0, double(percent),
+          std::to_string(percent)};
+}
+
+void WriteReadout(ObjectRef canvas, int value) {
+  if (canvas != AmplitudeSlider && canvas != LengthSlider) return;
+  const AccessibleSliderValue shown = ShownValue(canvas, value);
+  SetControlText(canvas == LengthSlider ? LengthValueField : AmplitudeValueField, shown.text);
+  SetAccessibleSliderValue(canvas, shown);
 }
 
 bool MovesThumb(EventSubtype subtype, ObjectRef canvas) {
@@ -88,6 +99,11 @@ ObjectRef CreateCanvasSlider([[maybe_unused]] int number, int x, int y, int widt
   PaintSlider(width, innerHeight, thumbLeft, thumbWidth);
   StopDrawing();
   return canvas;
+}
+
+void NameSlider(ObjectRef canvas, const std::string& name, int value) {
+  SetAccessibleName(canvas, name);
+  SetAccessibleSliderValue(canvas, ShownValue(canvas, value));
 }
 
 int HandleSliderEvent(EventSubtype subtype, ObjectRef canvas) {

@@ -74,6 +74,11 @@ void Canvas::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (bordered_) {
     qDrawWinPanel(&painter, rect(), palette(), true);
+    // The keyboard focus shows on the edge's outer ring; the picture inside keeps every pixel.
+    if (hasFocus()) {
+      painter.setPen(palette().color(QPalette::Highlight));
+      painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
   }
   painter.drawImage(borderWidth(), borderWidth(), picture_);
 }
@@ -188,11 +193,13 @@ void Canvas::hideEvent(QHideEvent* event) {
 
 void Canvas::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
+  update();
   Raise(EventSubtype::Focus, QPoint(), Qt::NoButton);
 }
 
 void Canvas::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
+  update();
   UnconfinePointer(this);
   Raise(EventSubtype::LostFocus, QPoint(), Qt::NoButton);
 }

@@ -10,6 +10,7 @@
 #include <QPalette>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 #include "toolkit/toolkit.h"
@@ -156,12 +157,24 @@ void ForgetControls();
 
 // ---- canvas -------------------------------------------------------------------------------
 
+// A canvas that assistive technology is told is a slider.
+struct CanvasSliderState {
+  double minimum;
+  double maximum;
+  double step;
+  double value;
+  QString text;
+};
+
 class Canvas : public QWidget {
  public:
   Canvas(QWidget* parent, int outerWidth, int outerHeight, unsigned options);
   ~Canvas() override;
   QImage& picture() { return picture_; }
   int borderWidth() const { return bordered_ ? kBorder : 0; }
+  // None until the canvas is described as a slider.
+  const CanvasSliderState* sliderState() const { return slider_ ? &*slider_ : nullptr; }
+  void SetSliderState(const CanvasSliderState& state) { slider_ = state; }
 
   static constexpr int kBorder = 2;
 
@@ -189,10 +202,17 @@ class Canvas : public QWidget {
   bool confinePointer_;
   bool pointerInside_ = false;
   bool dragging_ = false;
+  std::optional<CanvasSliderState> slider_;
 };
 
 // Ends the pointer grab a canvas holds, if any.
 void ReleasePointerConfinement();
+
+// ---- accessibility ------------------------------------------------------------------------
+
+void InstallAccessibility();
+// Assistive technology reads the widget's name again.
+void AnnounceNameChange(QWidget* widget);
 
 // ---- drawing ------------------------------------------------------------------------------
 

@@ -100,6 +100,7 @@ bool InitToolkit() {
   QApplication::setQuitOnLastWindowClosed(false);
   UseTheSameLookEverywhere();
   QApplication::setWindowIcon(ProgramIcon());
+  toolkit::InstallAccessibility();
   return true;
 }
 

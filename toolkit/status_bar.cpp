@@ -100,6 +100,7 @@ void SetStatusBarText(ObjectRef statusBar, int field, const std::string& text) {
   QLabel* label = bar == nullptr ? nullptr : bar->Field(field);
   if (label != nullptr) {
     label->setText(QString::fromStdString(text));
+    AnnounceNameChange(bar);
   }
 }
 

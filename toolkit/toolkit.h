@@ -128,6 +128,25 @@ int ControlHeight(ObjectRef control);
 // Font for every control created afterwards.
 void SetDefaultFont(ObjectRef fontHandle);
 
+// ---- assistive technology --------------------------------------------------------------------
+
+// What a screen reader is told of a control; nothing on screen changes.
+void SetAccessibleName(ObjectRef control, const std::string& name);
+// The static text labels the control: each is reported as the other's label or labelled one,
+// and a control without a text of its own takes the label's text as its name.
+void LabelControl(ObjectRef label, ObjectRef control);
+
+struct AccessibleSliderValue {
+  double minimum;
+  double maximum;
+  double step;
+  double value;
+  std::string text;
+};
+// The canvas is reported as a slider with this range and value, which assistive technology can
+// read but not set.
+void SetAccessibleSliderValue(ObjectRef canvas, const AccessibleSliderValue& value);
+
 // ---- events ----------------------------------------------------------------------------------
 
 enum class EventKind { None, Control, Command, CloseRequest, Other };

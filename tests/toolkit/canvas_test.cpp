@@ -295,3 +295,28 @@ TEST(Canvas, KeyboardFocusOnlyWithItsOption) {
   Mouse(plain, QEvent::MouseButtonPress, Outer(1, 1), Qt::LeftButton, Qt::LeftButton);
   EXPECT_FALSE(WidgetOf(plain)->hasFocus());
 }
+
+TEST(Canvas, KeyboardFocusShowsOnTheEdgeAndLeavesThePictureAlone) {
+  OpenActiveWindow(kWindow);
+  const ObjectRef canvas = SliderCanvas();
+  ASSERT_NE(StartDrawingOnCanvas(canvas), 0);
+  FillRectangle(0, 0, kInnerWidth, kInnerHeight, 0xF0F0F0);
+  FillRectangle(60, 1, 7, kInnerHeight - 2, 0x000002);
+  StopDrawing();
+  QWidget* widget = WidgetOf(canvas);
+  const QImage unfocused = widget->grab().toImage();
+  widget->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(widget->hasFocus());
+  const QImage focused = widget->grab().toImage();
+
+  const QRect inner(kEdge, kEdge, kInnerWidth, kInnerHeight);
+  EXPECT_EQ(focused.copy(inner), unfocused.copy(inner));
+  const QRgb mark = widget->palette().color(QPalette::Highlight).rgb();
+  for (QPoint ring : {QPoint(0, 0), QPoint(focused.width() - 1, focused.height() - 1),
+                      QPoint(focused.width() / 2, 0), QPoint(0, focused.height() / 2)}) {
+    EXPECT_EQ(focused.pixel(ring), mark) << ring.x() << "," << ring.y();
+    EXPECT_NE(unfocused.pixel(ring), mark) << ring.x() << "," << ring.y();
+  }
+  widget->clearFocus();
+  EXPECT_EQ(widget->grab().toImage(), unfocused);
+}
