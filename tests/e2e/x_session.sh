@@ -55,8 +55,9 @@ start_window_manager() {
   fail "openbox did not start"
 }
 
+# PROGRAM_PATH, when set, is the program's own PATH.
 start_program() {
-  (cd "$WORK" && exec ${EMULATOR:+"$EMULATOR"} "$PROGRAM") &
+  (cd "$WORK" && PATH="${PROGRAM_PATH:-$PATH}" exec ${EMULATOR:+"$EMULATOR"} "$PROGRAM") &
   PROGRAM_PID=$!
 }
 
