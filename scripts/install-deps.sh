@@ -1,30 +1,41 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Quorvel needs, on Debian 12 or Ubuntu.
-# Quick when everything is already there.
+# Installs what building and running quorvel64 needs ("run"), or that and everything the tests
+# need ("test", the default), on Debian 12 or Ubuntu. Quick when everything is already there.
 set -euo pipefail
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-NATIVE_PACKAGES=(
+# What building and running quorvel64 needs: scripts/run.sh installs only these.
+RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libasound2-dev libxcb1-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev libsleef-dev
+  qt6-base-dev qt6-qpa-plugins libasound2-dev libxcb1-dev libsleef-dev
+  fonts-liberation2 xdg-utils
+)
+# What the tests need besides: the 32-bit build and its emulator, the sanitizers and fuzzers,
+# the virtual desktops of the end-to-end tests, and the packaging checks.
+TEST_PACKAGES=(
+  libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
   g++-i686-linux-gnu
-  fonts-liberation2 fonts-dejavu-core
+  fonts-dejavu-core
   xvfb xauth x11-utils xdotool openbox imagemagick librsvg2-bin sox
   alsa-utils qemu-user desktop-file-utils appstream
   dpkg-dev file locales
   clang-14 libclang-rt-14-dev valgrind
   qt6-gtk-platformtheme qt6-wayland weston
   dbus-daemon dbus-bin at-spi2-core python3-pyatspi
-  xdg-utils
 )
 I386_PACKAGES=(
   qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386
   libsndfile1-dev:i386 libc6:i386 libstdc++6:i386 libbenchmark-dev:i386
   qt6-qpa-plugins:i386 libsleef-dev:i386 qt6-gtk-platformtheme:i386 qt6-wayland:i386 libxcb1-dev:i386
 )
+
+case "${1:-test}" in
+  run) WANTED=("${RUN_PACKAGES[@]}") ;;
+  test) WANTED=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${I386_PACKAGES[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 
 NATIVE_ARCH=$(dpkg --print-architecture)
 
@@ -42,12 +53,12 @@ missing() {
   done
 }
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "${1:-test}" = test ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
   NEED_UPDATE=1
 fi
 
-mapfile -t TODO < <(missing "${NATIVE_PACKAGES[@]}" "${I386_PACKAGES[@]}")
+mapfile -t TODO < <(missing "${WANTED[@]}")
 if [ "${#TODO[@]}" -gt 0 ] || [ -n "${NEED_UPDATE:-}" ]; then
   echo "Installing: ${TODO[*]:-(package lists only)}"
   $SUDO apt-get update -qq

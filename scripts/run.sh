@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the 64-bit program and starts it.
+# Installs what building and running quorvel64 needs (no test tools, no 32-bit libraries), builds
+# the program alone and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
-[ -f build/x64/build.ninja ] || cmake --preset x64
-cmake --build --preset x64 --target quorvel64
-exec build/x64/app/quorvel64
+scripts/install-deps.sh run
+[ -f build/program/build.ninja ] || cmake --preset program
+cmake --build --preset program --target quorvel64
+exec build/program/app/quorvel64

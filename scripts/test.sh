@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh test
 
 status=0
 # The sanitizer build runs the whole suite once more with AddressSanitizer and UBSan.
