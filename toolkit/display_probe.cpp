@@ -1,10 +1,11 @@
 // Whether a display can be reached before Qt is asked for one: Qt aborts the process with a core
 // dump and advice to reinstall when it finds none, which a program started from a shell without a
 // desktop must not do.
-#include <netdb.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <cstddef>
 #include <cstdlib>
@@ -16,82 +17,85 @@
 
 namespace {
 
-constexpr int kFirstX11Port = 6000;
-constexpr const char* kX11SocketFolder = "/tmp/.X11-unix/X";
-
 std::string Variable(const char* name) {
   const char* value = std::getenv(name);
   return value == nullptr ? std::string() : std::string(value);
 }
 
-// An abstract socket name starts with a zero byte; X servers listen on both kinds.
-bool ConnectsLocally(const std::string& path, bool abstract) {
+bool ConnectsLocally(const std::string& path) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  const std::size_t offset = abstract ? 1 : 0;
-  if (path.size() + offset >= sizeof address.sun_path) {
+  if (path.size() >= sizeof address.sun_path) {
     return false;
   }
-  std::memcpy(address.sun_path + offset, path.data(), path.size());
-  const socklen_t length =
-      static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
+  std::memcpy(address.sun_path, path.data(), path.size());
+  const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size());
   toolkit::Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   return socket.get() >= 0 &&
          ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0;
 }
 
-bool ConnectsOverNetwork(const std::string& host, int port) {
-  addrinfo wanted{};
-  wanted.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &wanted, &found) != 0) {
-    return false;
+// What a refused connection says: libxcb writes the server's reason straight to stderr, where it
+// would stand apart from the program's one line, so it is caught and becomes part of that line.
+class CaughtStandardError {
+ public:
+  CaughtStandardError() : saved_(::dup(STDERR_FILENO)), sink_(::memfd_create("xcb", MFD_CLOEXEC)) {
+    if (saved_.get() >= 0 && sink_.get() >= 0) {
+      ::dup2(sink_.get(), STDERR_FILENO);
+    }
   }
-  bool connected = false;
-  for (addrinfo* candidate = found; candidate != nullptr && !connected;
-       candidate = candidate->ai_next) {
-    toolkit::Descriptor socket(::socket(candidate->ai_family, candidate->ai_socktype | SOCK_CLOEXEC,
-                           candidate->ai_protocol));
-    connected = socket.get() >= 0 &&
-                ::connect(socket.get(), candidate->ai_addr, candidate->ai_addrlen) == 0;
-  }
-  ::freeaddrinfo(found);
-  return connected;
-}
+  ~CaughtStandardError() { Restore(); }
 
-// DISPLAY is [host]:number[.screen]; no host (or "unix") means this machine's socket.
-bool X11DisplayReachable(const std::string& display) {
-  const std::size_t colon = display.rfind(':');
-  if (colon == std::string::npos) {
-    return false;
+  // Everything written meanwhile, on one line.
+  std::string Text() {
+    Restore();
+    std::string text(kLongestText, '\0');
+    const ssize_t length = sink_.get() < 0 ? -1 : ::pread(sink_.get(), text.data(), text.size(), 0);
+    text.resize(length > 0 ? std::size_t(length) : 0);
+    for (char& c : text) {
+      if (c == '\n') c = ' ';
+    }
+    const std::size_t end = text.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
   }
-  const std::string host = display.substr(0, colon);
-  const std::string rest = display.substr(colon + 1);
-  const std::string number = rest.substr(0, rest.find('.'));
-  if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
+
+ private:
+  static constexpr std::size_t kLongestText = 512;
+  void Restore() {
+    if (saved_.get() >= 0 && sink_.get() >= 0) {
+      ::dup2(saved_.get(), STDERR_FILENO);
+    }
   }
-  if (host.empty() || host == "unix") {
-    const std::string path = kX11SocketFolder + number;
-    return ConnectsLocally(path, true) || ConnectsLocally(path, false);
+  toolkit::Descriptor saved_;
+  toolkit::Descriptor sink_;
+};
+
+// A real connection, as Qt's own would be made, so that a server that is there but refuses this
+// client (no or a wrong authorisation cookie) counts as unreachable too. "" when it connects.
+std::string X11Problem(const std::string& display) {
+  CaughtStandardError caught;
+  xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+  const bool connected = xcb_connection_has_error(connection) == 0;
+  xcb_disconnect(connection);
+  if (connected) {
+    return std::string();
   }
-  if (host.front() == '/') {
-    return ConnectsLocally(display.substr(0, colon), false);
-  }
-  return ConnectsOverNetwork(host, kFirstX11Port + std::stoi(number));
+  const std::string reason = caught.Text();
+  return reason.empty() ? "cannot be reached" : "refuses the program (" + reason + ")";
 }
 
 bool WaylandDisplayReachable(const std::string& display) {
   if (display.front() == '/') {
-    return ConnectsLocally(display, false);
+    return ConnectsLocally(display);
   }
   const std::string runtime = Variable("XDG_RUNTIME_DIR");
-  return !runtime.empty() && ConnectsLocally(runtime + "/" + display, false);
+  return !runtime.empty() && ConnectsLocally(runtime + "/" + display);
 }
 
-std::string Described(const char* name, const std::string& value) {
+std::string Described(const char* name, const std::string& value,
+                      const std::string& problem = "cannot be reached") {
   return value.empty() ? std::string(name) + " is not set"
-                       : std::string(name) + "=" + value + " cannot be reached";
+                       : std::string(name) + "=" + value + " " + problem;
 }
 
 }  // namespace
@@ -105,13 +109,14 @@ std::string MissingDisplay() {
   if (!wantsX11 && !wantsWayland) {
     return std::string();  // a platform of Qt's own that needs no display, such as offscreen
   }
-  if ((wantsX11 && !x11.empty() && X11DisplayReachable(x11)) ||
+  const std::string x11Problem = wantsX11 && !x11.empty() ? X11Problem(x11) : std::string();
+  if ((wantsX11 && !x11.empty() && x11Problem.empty()) ||
       (wantsWayland && !wayland.empty() && WaylandDisplayReachable(wayland))) {
     return std::string();
   }
   std::string looked;
   if (wantsX11) {
-    looked = Described("DISPLAY", x11);
+    looked = Described("DISPLAY", x11, x11Problem);
   }
   if (wantsWayland) {
     looked += (looked.empty() ? "" : ", ") + Described("WAYLAND_DISPLAY", wayland);

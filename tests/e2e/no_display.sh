@@ -6,7 +6,8 @@ set -euo pipefail
 PROGRAM=$(realpath "$1")
 EMULATOR=${2:-}
 WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
+SERVER_PID=""
+trap '[ -z "$SERVER_PID" ] || kill "$SERVER_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
 name=$(basename "$PROGRAM")
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -34,4 +35,15 @@ expect_refusal "no display variable" XDG_RUNTIME_DIR="$WORK"
 expect_refusal "a display without a server" DISPLAY=":$free_display" XDG_RUNTIME_DIR="$WORK"
 expect_refusal "a Wayland name without a compositor" WAYLAND_DISPLAY=wayland-77 XDG_RUNTIME_DIR="$WORK"
 grep -q 'WAYLAND_DISPLAY=wayland-77 cannot be reached' "$WORK/err" || fail "the variable is not named"
+
+# A server that is there but refuses the program: it asks for a cookie the program lacks.
+cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+xauth -q -f "$WORK/server-cookie" add ":$free_display" . "$cookie"
+Xvfb ":$free_display" -auth "$WORK/server-cookie" -nolisten tcp >"$WORK/server.log" 2>&1 &
+SERVER_PID=$!
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$free_display" ] && break; sleep 0.1; done
+[ -e "/tmp/.X11-unix/X$free_display" ] || fail "Xvfb did not start: $(cat "$WORK/server.log")"
+: >"$WORK/no-cookie"
+expect_refusal "a server that refuses the client" DISPLAY=":$free_display" \
+  XAUTHORITY="$WORK/no-cookie" XDG_RUNTIME_DIR="$WORK"
 echo "PASS"
