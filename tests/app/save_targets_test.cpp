@@ -105,7 +105,8 @@ class AsOrdinaryUser {
   explicit AsOrdinaryUser(bool active) : active_(active) {
     if (!active_) return;
     groups_.resize(static_cast<std::size_t>(getgroups(0, nullptr)));
-    getgroups(static_cast<int>(groups_.size()), groups_.data());
+    EXPECT_EQ(getgroups(static_cast<int>(groups_.size()), groups_.data()),
+              static_cast<int>(groups_.size()));
     EXPECT_EQ(setgroups(0, nullptr), 0);
     EXPECT_EQ(setegid(kOrdinaryGroup), 0);
     EXPECT_EQ(seteuid(kOrdinaryUser), 0);
@@ -289,7 +290,7 @@ std::vector<Row> TargetTable() {
        [](const fs::path& folder) {
          fs::create_directories(folder / "elsewhere");
          WriteContent(folder / "elsewhere" / "real.wav", kOldContent);
-         chown((folder / "elsewhere" / "real.wav").c_str(), kOrdinaryUser, kOrdinaryGroup);
+         EXPECT_EQ(chown((folder / "elsewhere" / "real.wav").c_str(), kOrdinaryUser, kOrdinaryGroup), 0);
          fs::create_symlink("elsewhere/real.wav", folder / "link.wav");
          return Target{folder / "link.wav", folder / "elsewhere" / "real.wav"};
        },
@@ -375,7 +376,7 @@ std::vector<Row> TargetTable() {
          fs::create_directories(deep);
          const struct stat status = OwnerOf(folder);
          for (fs::path p = deep; p != folder; p = p.parent_path()) {
-           chown(p.c_str(), status.st_uid, status.st_gid);
+           EXPECT_EQ(chown(p.c_str(), status.st_uid, status.st_gid), 0);
          }
          const fs::path path = deep / (std::string(4090 - deep.string().size() - 5, 'p') + ".wav");
          return ExistingFile(path, 0644, status.st_uid, status.st_gid);

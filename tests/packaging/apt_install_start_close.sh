@@ -29,6 +29,20 @@ trap 'remove; rm -rf "$home"' EXIT
 apt_get install --reinstall --allow-downgrades --no-install-recommends "$deb"
 [ "$(command -v "$program")" = "/usr/bin/$program" ] || { echo "FAIL: $program not in /usr/bin"; exit 1; }
 
+# `man <program>` must find the page. Container images often tell dpkg not to install manual
+# pages (path-exclude in /etc/dpkg/dpkg.cfg.d/); there only the package's contents can be checked.
+page=/usr/share/man/man1/$program.1.gz
+excludes=$(grep -lsE '^path-exclude[= ]*/usr/share/man' /etc/dpkg/dpkg.cfg.d/* || true)
+if [ -n "$excludes" ]; then
+  echo "NOTE: $excludes keeps dpkg from installing manual pages; checking the package instead"
+  dpkg-deb -c "$deb" | awk '{print $6}' | grep -qxF ".$page" ||
+    { echo "FAIL: the package has no $page"; exit 1; }
+else
+  found=$(man -w "$program" 2>&1) || true
+  [ "$found" = "$page" ] || { echo "FAIL: man -w $program finds \"$found\", not $page"; exit 1; }
+  echo "man -w $program: $found"
+fi
+
 # A null PCM as the default device: a usable sound output on a machine without sound hardware.
 printf 'pcm.!default { type null }\n' >"$home/.asoundrc"
 HOME=$home xvfb-run -a -s "-screen 0 1024x768x24" "$session" "/usr/bin/$program" "$title"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Checks the Debian package: its name and architecture, dependencies computed from the binary,
-# files owned by root, exactly the installed files, a program built for that architecture, and
-# no trace of the folders it was built in.
+# Checks the Debian package: its name and architecture, its description, dependencies computed
+# from the binary, files owned by root, exactly the installed files, a program built for that
+# architecture, control fields that agree with its changelog, and no trace of the folders it was
+# built in.
 set -euo pipefail
-out=$1 program=$2 arch=$3 expected=$4 check_tree=$5
-shift 5
+out=$1 program=$2 arch=$3 expected=$4 check_tree=$5 description=$6
+shift 6
 build_folders=("$@")
 
 status=0
@@ -30,6 +31,11 @@ for needed in libc6 libstdc++6 libasound2 libqt6core6 libqt6gui6 libqt6widgets6 
   grep -qxF "$needed" <<<"$names" || fail "Depends lacks $needed"
 done
 
+# The extended description is the text file's, paragraph breaks as " ." and nothing escaped.
+wanted=$(sed 's/^$/./; s/^/ /' "$description")
+[ "$(field Description | tail -n +2)" = "$wanted" ] ||
+  fail "the Description is not the text of $description: $(field Description)"
+
 owners=$(dpkg-deb -c "$deb" | awk '{print $2}' | sort -u)
 [ "$owners" = root/root ] || fail "files not owned by root/root: $owners"
 outside=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -vE '^\./(usr(/.*)?)?$' || true)
@@ -39,6 +45,16 @@ tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 dpkg-deb -x "$deb" "$tree"
 "$check_tree" "$tree" "$expected" "$program" || status=1
+
+# The control fields say what the package's own changelog says.
+unpacked=$tree/changelog.txt
+gzip -dc "$tree/usr/share/doc/$program/changelog.gz" >"$unpacked" || fail "no readable changelog"
+for pair in Version:Version Maintainer:Maintainer Package:Source; do
+  control=$(field "${pair%%:*}")
+  logged=$(dpkg-parsechangelog -l "$unpacked" -S "${pair#*:}")
+  [ "$control" = "$logged" ] || fail "${pair%%:*}: $control, but the changelog says $logged"
+done
+rm -f "$unpacked"
 
 case $arch in
   amd64) machine="Advanced Micro Devices X86-64" ;;
