@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/program_references.h"
+#include "sound/rendering_commands.h"
 #include "sound/wav_buffer.h"
 #include "toolkit/toolkit.h"
 
@@ -25,24 +27,6 @@ enum Command : int {
   kCommandReturnKey = 30,
 };
 
-extern ObjectRef StatusBar;
-extern ObjectRef ParameterPanel;
-extern ObjectRef FrequencyField;
-extern ObjectRef ShapeList;
-extern ObjectRef RenderButton;
-extern ObjectRef LengthSlider;
-extern ObjectRef LengthValueField;
-extern ObjectRef AmplitudeSlider;
-extern ObjectRef AmplitudeValueField;
-extern Colour WindowGroundColour;
-extern RenderSettings CurrentRenderSettings;
-// The control whose press armed rendering, or 0 while nothing has been rendered in this run.
-extern ObjectRef RenderMarker;
-extern std::string SaveDialogPatterns;
-
-// Returns result when it is non-zero; otherwise shows a modal message naming the step and ends the
-// program through Shutdown.
-std::intptr_t CheckOrDie(std::intptr_t result, const std::string& label);
 // Says on stderr that the program needs a graphical desktop and why none was found, and ends
 // the process as CheckOrDie does, with exit code 0. For a start without any display, where no
 // message box can be shown.
@@ -57,9 +41,4 @@ void DispatchEvent(EventKind kind);
 // Waits and dispatches until Shutdown ends the process.
 [[noreturn]] void RunEventLoop();
 
-// Reads the fields and the shape list and renders into the main WAV buffer.
-void RenderFromFields();
-// Renders again when armed, otherwise leaves the main WAV buffer empty.
-void Rerender();
-void SaveRendering(std::uint8_t* buffer, const std::string& defaultFileName);
 void OpenMakerSite();

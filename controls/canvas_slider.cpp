@@ -6,7 +6,7 @@
 #include <charconv>
 #include <string>
 
-#include "app/shell.h"
+#include "app/program_references.h"
 
 int SliderValue = 0;
 

@@ -1,5 +1,7 @@
 // Rendering driven by what the window shows: the fields are read as text at the moment of render.
-#include "app/shell.h"
+#include "sound/rendering_commands.h"
+
+#include "app/program_references.h"
 
 namespace {
 

@@ -1,8 +1,10 @@
 // Writes the rendering to a WAV file the user names, as a plain overwrite would but without
 // damaging a file already there when the write fails.
+#include "sound/rendering_commands.h"
+
 #include <array>
 
-#include "app/shell.h"
+#include "app/program_references.h"
 
 namespace {
 

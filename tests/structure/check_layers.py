@@ -1,0 +1,140 @@
+#!/usr/bin/env python3
+"""The program's layers, read from what the compiler really included (ninja's dependency log) and
+from the include paths each source is compiled with:
+
+  app -> sound, controls -> toolkit -> Qt, ALSA
+
+Only the toolkit (and the tests) may include a Qt or ALSA header or be compiled with Qt's include
+paths; the sound engine includes no toolkit; nothing below app/ includes app/ but the one header
+that the shell offers downward; the toolkit's internals stay inside it and its tests.
+
+Usage: check_layers.py SOURCE_DIR BUILD_DIR NINJA
+Prints the include graph between the folders, and every include that crosses a fence.
+"""
+import collections
+import json
+import shlex
+import subprocess
+import sys
+
+SOURCE, BUILD, NINJA = sys.argv[1].rstrip("/") + "/", sys.argv[2], sys.argv[3]
+FOLDERS = ("app", "sound", "controls", "toolkit", "bench", "tests")
+# The sound engine: what the pure library is built from.
+ENGINE = ("sound/wav_buffer", "sound/shape_", "sound/number_text")
+UPWARD_HEADER = "app/program_references.h"
+TOOLKIT_INTERFACE = "toolkit/toolkit.h"
+
+
+def folder_of(path):
+    if not path.startswith(SOURCE):
+        return None
+    relative = path[len(SOURCE):]
+    top = relative.split("/", 1)[0]
+    return top if top in FOLDERS else None
+
+
+def is_platform_header(path):
+    return "/qt6/" in path or "/alsa/" in path
+
+
+def is_engine(relative):
+    return relative.startswith(ENGINE)
+
+
+def fence_broken(source, header):
+    """Why including header from source crosses a fence, or None."""
+    src = source[len(SOURCE):]
+    src_folder = folder_of(source)
+    if src_folder == "tests":
+        return None
+    if is_platform_header(header):
+        return None if src_folder == "toolkit" else "a Qt or ALSA header outside the toolkit"
+    header_folder = folder_of(header)
+    if header_folder is None or header_folder == src_folder:
+        return None
+    relative = header[len(SOURCE):]
+    if header_folder == "tests":
+        return "a test header in the program"
+    if header_folder == "toolkit":
+        if relative != TOOLKIT_INTERFACE:
+            return "a toolkit internal outside the toolkit"
+        return "the toolkit in the pure engine" if is_engine(src) else None
+    if src_folder == "toolkit":
+        return "the toolkit reaching up"
+    if header_folder == "app":
+        if src_folder in ("sound", "controls") and relative == UPWARD_HEADER and not is_engine(src):
+            return None
+        return "app/ reached from below" if src_folder != "bench" else "app/ from the benchmark"
+    if header_folder == "controls" and src_folder != "app":
+        return "controls/ reached from below app"
+    if header_folder == "sound" and src_folder not in ("app", "bench", "controls"):
+        return "sound/ reached from " + src_folder
+    if is_engine(src) and header_folder != "sound":
+        return "the pure engine reaching out"
+    return None
+
+
+def dependency_log():
+    """(source, [included files]) for every object ninja has compiled."""
+    text = subprocess.run([NINJA, "-C", BUILD, "-t", "deps"], check=True,
+                          capture_output=True, text=True).stdout
+    entries, current = [], None
+    for line in text.splitlines():
+        if not line.strip():
+            continue
+        if not line.startswith(" "):
+            current = None
+            if "(VALID)" in line:
+                current = []
+                entries.append(current)
+        elif current is not None:
+            current.append(line.strip())
+    return [(files[0], files[1:]) for files in entries if files]
+
+
+def include_path_faults():
+    faults = []
+    for entry in json.load(open(BUILD + "/compile_commands.json")):
+        source = entry["file"]
+        if folder_of(source) in (None, "toolkit", "tests"):
+            continue
+        words = shlex.split(entry["command"])
+        for index, word in enumerate(words):
+            path = None
+            if word.startswith("-I") or word.startswith("-isystem"):
+                path = word[2:] if word.startswith("-I") else word[len("-isystem"):]
+                if not path and index + 1 < len(words):
+                    path = words[index + 1]
+            if path and is_platform_header(path + "/"):
+                faults.append(f"{source[len(SOURCE):]}: compiled with {path} on its include path")
+    return faults
+
+
+def main():
+    graph = collections.Counter()
+    faults = include_path_faults()
+    log = dependency_log()
+    if not log:
+        sys.exit("FAIL: the dependency log is empty: build first")
+    for source, headers in log:
+        src_folder = folder_of(source)
+        if src_folder is None:
+            continue
+        for header in headers:
+            header_folder = folder_of(header) or ("Qt/ALSA" if is_platform_header(header) else None)
+            if header_folder and header_folder != src_folder:
+                graph[(src_folder, header_folder)] += 1
+            reason = fence_broken(source, header)
+            if reason:
+                faults.append(f"{source[len(SOURCE):]} includes {header}: {reason}")
+    print("include graph (folder -> folder: includes):")
+    for (src, dst), count in sorted(graph.items()):
+        print(f"  {src} -> {dst}: {count}")
+    for fault in sorted(set(faults)):
+        print("FAIL:", fault)
+    if faults:
+        sys.exit(1)
+    print(f"PASS: {len(log)} compiled sources keep to their layers")
+
+
+main()
