@@ -1,5 +1,6 @@
 // What the lower layers (the sound commands, the sliders) may reach of the shell: the program's
-// controls, its window colour, the render marker, the save dialog's patterns and the fatal check.
+// controls, its window colour, the main WAV buffer, the render marker, the save dialog's patterns
+// and the fatal check.
 // The shell defines all of these; nothing else of the shell is visible from below.
 #pragma once
 
@@ -20,6 +21,8 @@ extern ObjectRef AmplitudeSlider;
 extern ObjectRef AmplitudeValueField;
 extern Colour WindowGroundColour;
 extern RenderSettings CurrentRenderSettings;
+// The WAV image every render goes into and every save reads: the block of the last build.
+extern std::uint8_t* MainWavBuffer;
 // The control whose press armed rendering, or 0 while nothing has been rendered in this run.
 extern ObjectRef RenderMarker;
 extern std::string SaveDialogPatterns;

@@ -12,5 +12,6 @@ ObjectRef AmplitudeSlider = 0;
 ObjectRef AmplitudeValueField = 0;
 Colour WindowGroundColour = 0;
 RenderSettings CurrentRenderSettings = kStartRenderSettings;
+std::uint8_t* MainWavBuffer = nullptr;
 ObjectRef RenderMarker = 0;
 std::string SaveDialogPatterns;

@@ -12,6 +12,8 @@ bool RenderingArmed() { return RenderMarker != 0 && RenderMarker == RenderButton
 
 }  // namespace
 
+void ClearWavBuffer() { EmptyWavBlock(MainWavBuffer); }
+
 void RenderFromFields() {
   ClearWavBuffer();
   const float frequency = ReadDecimalText(ControlText(FrequencyField));

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+// Empties the main WAV buffer.
+void ClearWavBuffer();
 // Reads the fields and the shape list and renders into the main WAV buffer.
 void RenderFromFields();
 // Renders again when armed, otherwise leaves the main WAV buffer empty.

@@ -203,7 +203,7 @@ RenderOutcome RenderShapeOnPath(SynthesisPath path, std::uint8_t* buffer, float 
   if (blockSize < kWavHeaderSize) return outcome;
   const BufferFormat format = ReadBufferFormat(buffer, blockSize);
   if (!format.Renderable()) {
-    WriteLE32(buffer + kDataSizeOffset, 0);
+    SetWavDataSize(buffer, 0);
     return outcome;
   }
 
@@ -213,8 +213,7 @@ RenderOutcome RenderShapeOnPath(SynthesisPath path, std::uint8_t* buffer, float 
   outcome.frequency = FitWholeCycles(outcome.frequency, length);
 
   const std::size_t dataBytes = DataBytesFor(length, format);
-  WriteLE32(buffer + kDataSizeOffset, static_cast<std::uint32_t>(dataBytes));
-  NoteSamplesWritten(buffer);
+  SetWavDataSize(buffer, static_cast<std::uint32_t>(dataBytes));
 
   FramePlan plan;
   plan.out = buffer + kWavHeaderSize;

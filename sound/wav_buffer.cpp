@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-std::uint8_t* MainWavBuffer = nullptr;
 
 namespace {
 
@@ -108,19 +107,20 @@ std::uint8_t* BuildWavBuffer(float duration, std::int16_t channels, std::int16_t
 
 std::size_t WavBufferBlockSize() { return gLastBlockSize; }
 
-void NoteSamplesWritten(const std::uint8_t* buffer) {
-  if (buffer == gLastBlock) gLastBlockSilent = false;
+void SetWavDataSize(std::uint8_t* buffer, std::uint32_t dataSize) {
+  WriteLE32(buffer + kDataSizeOffset, dataSize);
+  if (dataSize != 0 && buffer == gLastBlock) gLastBlockSilent = false;
 }
 
 std::size_t WavBlockSizeOf(const std::uint8_t* buffer) {
   return buffer != nullptr && buffer == gLastBlock ? gLastBlockSize : 0;
 }
 
-void ClearWavBuffer() {
-  const std::size_t blockSize = WavBlockSizeOf(MainWavBuffer);
+void EmptyWavBlock(std::uint8_t* buffer) {
+  const std::size_t blockSize = WavBlockSizeOf(buffer);
   if (blockSize < kWavHeaderSize) return;
   const std::size_t room = blockSize - kWavHeaderSize;
-  const std::size_t dataSize = std::min<std::size_t>(ReadLE32(MainWavBuffer + kDataSizeOffset), room);
-  if (!gLastBlockSilent) std::memset(MainWavBuffer + kWavHeaderSize, 0, dataSize);
-  WriteLE32(MainWavBuffer + kDataSizeOffset, 0);
+  const std::size_t dataSize = std::min<std::size_t>(ReadLE32(buffer + kDataSizeOffset), room);
+  if (!gLastBlockSilent) std::memset(buffer + kWavHeaderSize, 0, dataSize);
+  SetWavDataSize(buffer, 0);
 }

@@ -40,15 +40,15 @@ std::size_t WavBufferBlockSize();
 // Size of `buffer`'s block if it is the block that the last BuildWavBuffer returned, else 0:
 // only that block may be written, a reference from before a rebuild is refused.
 std::size_t WavBlockSizeOf(const std::uint8_t* buffer);
-// Every writer of sample bytes calls this first: ClearWavBuffer skips a block that nothing has
-// written since it was built.
-void NoteSamplesWritten(const std::uint8_t* buffer);
+// Sets the block's data size. Only here is a size written, so that the emptying below knows
+// which block has held samples since it was built: a fresh block is zero already.
+void SetWavDataSize(std::uint8_t* buffer, std::uint32_t dataSize);
 // The largest data size a block is built for: RIFF size + 8 must still fit in 32 bits.
 constexpr std::uint32_t kLargestWavDataSize = 0xFFFFFFFFu - kWavHeaderSize;
 
-// The main WAV buffer: the block the shell keeps, which ClearWavBuffer empties.
-extern std::uint8_t* MainWavBuffer;
-void ClearWavBuffer();
+// Zeroes the samples that the data size covers and sets it to 0; only the block of the last
+// build, anything else (a null or stale reference) is left alone.
+void EmptyWavBlock(std::uint8_t* buffer);
 
 std::uint16_t ReadLE16(const std::uint8_t* at);
 std::uint32_t ReadLE32(const std::uint8_t* at);

@@ -13,6 +13,9 @@
 
 namespace {
 
+// The block every render goes into, as the shell keeps its main WAV buffer.
+std::uint8_t* Block = nullptr;
+
 struct FuzzInput {
   float frequency;
   std::int64_t amplitude;
@@ -31,14 +34,14 @@ constexpr RenderSettings kFormats[] = {{1, 2, 44100}, {2, 2, 44100}, {1, 2, 1920
 std::uint8_t* BufferFor(std::uint8_t format) {
   static int builtFormat = -1;
   const int wanted = format % 4;
-  if (builtFormat != wanted || MainWavBuffer == nullptr) {
+  if (builtFormat != wanted || Block == nullptr) {
     const RenderSettings& settings = kFormats[wanted];
-    MainWavBuffer = BuildWavBuffer(kCapacitySeconds, settings.channels, settings.bytesPerSample,
+    Block = BuildWavBuffer(kCapacitySeconds, settings.channels, settings.bytesPerSample,
                                    settings.sampleRate);
     builtFormat = wanted;
   }
-  ClearWavBuffer();
-  return MainWavBuffer;
+  EmptyWavBlock(Block);
+  return Block;
 }
 
 void CheckRendering(const std::uint8_t* buffer, std::int64_t amplitude) {
@@ -71,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(buffer + kBitsPerSampleOffset, input.header + 6, 2);
     std::memcpy(buffer + kRiffSizeOffset, input.header + 8, 4);
     RenderShapeOnPath(path, buffer, input.frequency, input.amplitude, input.length, input.shape);
-    MainWavBuffer = nullptr;  // a foreign header is not rendered twice: build afresh next time
+    Block = nullptr;  // a foreign header is not rendered twice: build afresh next time
     return 0;
   }
   RenderShapeOnPath(path, buffer, input.frequency, input.amplitude, input.length, input.shape);

@@ -12,6 +12,7 @@
 
 #include "sound/shape_blocks.h"
 #include "sound/wav_buffer.h"
+#include "tests/sound/engine_block.h"
 
 namespace {
 
@@ -29,9 +30,9 @@ struct Render {
 };
 
 std::vector<std::uint8_t> RenderOn(SynthesisPath path, const Render& r, int shape) {
-  ClearWavBuffer();
-  RenderShapeOnPath(path, MainWavBuffer, r.frequency, r.amplitude, r.length, shape);
-  return std::vector<std::uint8_t>(MainWavBuffer, MainWavBuffer + WavBufferBlockSize());
+  EmptyWavBlock(Block);
+  RenderShapeOnPath(path, Block, r.frequency, r.amplitude, r.length, shape);
+  return std::vector<std::uint8_t>(Block, Block + WavBufferBlockSize());
 }
 
 std::string Describe(std::int32_t rate, std::int16_t channels, const Render& r, int shape) {
@@ -52,7 +53,7 @@ TEST(ShapePaths, SawSquareAndTriangleAreBitIdenticalToThePlainPath) {
                             {22049.0f, 90, 3.3f}, {20.0f, 1, 7.77f},   {12345.6f, 90, 20.0f}};
   for (std::int32_t rate : kRates) {
     for (std::int16_t channels : kChannelCounts) {
-      MainWavBuffer = BuildWavBuffer(kCapacitySeconds, channels, 2, rate);
+      Block = BuildWavBuffer(kCapacitySeconds, channels, 2, rate);
       for (const Render& r : renders) {
         for (int shape : {kShapeSaw, kShapeSquare, kShapeTriangle}) {
           SCOPED_TRACE(Describe(rate, channels, r, shape));
@@ -103,15 +104,15 @@ SineAgreement CompareWithPlatformSine(const std::vector<std::uint8_t>& image, co
 
 TEST(ShapePaths, SineAgreesWithThePlatformSineOverTheWorstCase) {
   const Render worst{997.0f, 90, 20.0f};  // the whole block of stereo at 192000 Hz
-  MainWavBuffer = BuildWavBuffer(kCapacitySeconds, 2, 2, 192000);
+  Block = BuildWavBuffer(kCapacitySeconds, 2, 2, 192000);
   for (SynthesisPath path : kEveryPath) {
     if (!PathAvailable(path)) continue;
     SCOPED_TRACE(PathName(path));
-    ClearWavBuffer();
+    EmptyWavBlock(Block);
     const RenderOutcome outcome =
-        RenderShapeOnPath(path, MainWavBuffer, worst.frequency, worst.amplitude, worst.length,
+        RenderShapeOnPath(path, Block, worst.frequency, worst.amplitude, worst.length,
                           kShapeSine);
-    const std::vector<std::uint8_t> image(MainWavBuffer, MainWavBuffer + WavBufferBlockSize());
+    const std::vector<std::uint8_t> image(Block, Block + WavBufferBlockSize());
     const SineAgreement a = CompareWithPlatformSine(image, worst, outcome.frequency, 192000, 2);
     std::printf("%s path: %zu samples, %zu equal, %zu one step away, %zu further\n",
                 PathName(path), a.samples, a.equal, a.oneStep, a.further);
@@ -126,7 +127,7 @@ TEST(ShapePaths, SineAgreesWithThePlatformSineOverTheWorstCase) {
 
 // The figures of the default render on every path, whatever the processor picks by itself.
 TEST(ShapePaths, EveryPathGivesTheDefaultFigures) {
-  MainWavBuffer = BuildWavBuffer(kCapacitySeconds, 1, 2, 44100);
+  Block = BuildWavBuffer(kCapacitySeconds, 1, 2, 44100);
   for (SynthesisPath path : kEveryPath) {
     if (!PathAvailable(path)) continue;
     SCOPED_TRACE(PathName(path));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sound/wav_buffer.h"
+#include "tests/sound/engine_block.h"
 
 namespace {
 
@@ -16,19 +17,19 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 void BuildMain(std::int16_t channels, std::int32_t sampleRate, float duration = kCapacitySeconds) {
-  MainWavBuffer = BuildWavBuffer(duration, channels, 2, sampleRate);
-  ClearWavBuffer();
+  Block = BuildWavBuffer(duration, channels, 2, sampleRate);
+  EmptyWavBlock(Block);
 }
 
 RenderOutcome RenderMain(float frequency, std::int64_t amplitude, float length, int shape) {
-  ClearWavBuffer();
-  return RenderShape(MainWavBuffer, frequency, amplitude, length, shape);
+  EmptyWavBlock(Block);
+  return RenderShape(Block, frequency, amplitude, length, shape);
 }
 
-std::uint32_t DataSize() { return ReadLE32(MainWavBuffer + kDataSizeOffset); }
+std::uint32_t DataSize() { return ReadLE32(Block + kDataSizeOffset); }
 
 std::int16_t SampleAt(std::size_t index) {
-  return static_cast<std::int16_t>(ReadLE16(MainWavBuffer + kWavHeaderSize + 2 * index));
+  return static_cast<std::int16_t>(ReadLE16(Block + kWavHeaderSize + 2 * index));
 }
 
 std::vector<std::int16_t> RenderedSamples() {
@@ -76,7 +77,7 @@ TEST(ShapeSynthesis, DefaultSine) {
   EXPECT_EQ(*std::max_element(samples.begin(), samples.end()), 29490);
   EXPECT_EQ(*std::min_element(samples.begin(), samples.end()), -29490);
   EXPECT_NE(samples.back(), 0);  // the last frame is written...
-  EXPECT_TRUE(AllZero(MainWavBuffer + kWavHeaderSize + 264600, 1000));  // ...and nothing after it
+  EXPECT_TRUE(AllZero(Block + kWavHeaderSize + 264600, 1000));  // ...and nothing after it
 }
 
 TEST(ShapeSynthesis, SawSquareAndTriangleStarts) {
@@ -178,11 +179,11 @@ TEST(ShapeSynthesis, AmplitudeIsClampedToPercent) {
   BuildMain(1, 44100);
   RenderMain(997.0f, 0, 3.0f, kShapeSine);
   EXPECT_EQ(DataSize(), 264600u);
-  EXPECT_TRUE(AllZero(MainWavBuffer + kWavHeaderSize, 264600));
+  EXPECT_TRUE(AllZero(Block + kWavHeaderSize, 264600));
 
   RenderMain(997.0f, std::numeric_limits<std::int64_t>::min(), 3.0f, kShapeSquare);
   EXPECT_EQ(DataSize(), 264600u);
-  EXPECT_TRUE(AllZero(MainWavBuffer + kWavHeaderSize, 264600));
+  EXPECT_TRUE(AllZero(Block + kWavHeaderSize, 264600));
 
   RenderMain(997.0f, std::numeric_limits<std::int64_t>::max(), 3.0f, kShapeSaw);
   const std::vector<std::int16_t> loudest = RenderedSamples();
@@ -232,7 +233,7 @@ TEST(ShapeSynthesis, ThePartialFrameOfAnOddLengthStaysSilent) {
   RenderMain(997.0f, 90, 0.10001f, kShapeSquare);  // 17641.76 bytes round to 17642
   ASSERT_EQ(DataSize(), 17642u);
   EXPECT_NE(SampleAt(17640 / 2 - 2), 0);  // the last whole frame
-  EXPECT_TRUE(AllZero(MainWavBuffer + kWavHeaderSize + 17640, 2));
+  EXPECT_TRUE(AllZero(Block + kWavHeaderSize + 17640, 2));
 }
 
 TEST(ShapeSynthesis, TheBufferCapacityLimitsTheLength) {
@@ -247,7 +248,7 @@ TEST(ShapeSynthesis, CodesThatAreNoShapeRenderSilence) {
   for (int shape : {0, 5, -1, std::numeric_limits<int>::max()}) {
     RenderMain(997.0f, 90, 1.0f, shape);
     EXPECT_EQ(DataSize(), 88200u);
-    EXPECT_TRUE(AllZero(MainWavBuffer + kWavHeaderSize, 88200));
+    EXPECT_TRUE(AllZero(Block + kWavHeaderSize, 88200));
   }
 }
 
@@ -257,16 +258,16 @@ TEST(ShapeSynthesis, OnlyTheLastBuiltBlockIsWritten) {
   EXPECT_FALSE(none.frequencyClamped);
 
   BuildMain(1, 44100);
-  std::vector<std::uint8_t> foreign(MainWavBuffer, MainWavBuffer + kWavHeaderSize);
+  std::vector<std::uint8_t> foreign(Block, Block + kWavHeaderSize);
   foreign.resize(1000);
   WriteLE32(foreign.data() + kDataSizeOffset, 12345);
   RenderShape(foreign.data(), 997.0f, 90, 3.0f, kShapeSine);
   EXPECT_EQ(ReadLE32(foreign.data() + kDataSizeOffset), 12345u);
   EXPECT_TRUE(AllZero(foreign.data() + kWavHeaderSize, 1000 - kWavHeaderSize));
 
-  std::uint8_t* stale = MainWavBuffer;
+  std::uint8_t* stale = Block;
   BuildMain(2, 192000);
-  if (stale != MainWavBuffer) RenderShape(stale, 997.0f, 90, 3.0f, kShapeSine);  // freed: untouched
+  if (stale != Block) RenderShape(stale, 997.0f, 90, 3.0f, kShapeSine);  // freed: untouched
 }
 
 // Headers this program never builds: the writes stay in the block (the sanitizer build watches)
@@ -302,10 +303,10 @@ TEST(ShapeSynthesis, ForeignHeadersAreRenderedSafely) {
     for (int shape = kShapeSine; shape <= kShapeTriangle; ++shape) {
       BuildMain(1, 44100, 0.01f);
       ASSERT_EQ(WavBufferBlockSize(), kRoom + kWavHeaderSize);
-      WriteLE16(MainWavBuffer + kChannelsOffset, h.channels);
-      WriteLE32(MainWavBuffer + kSampleRateOffset, h.sampleRate);
-      WriteLE16(MainWavBuffer + kBitsPerSampleOffset, h.bits);
-      WriteLE32(MainWavBuffer + kRiffSizeOffset, h.riffSize);
+      WriteLE16(Block + kChannelsOffset, h.channels);
+      WriteLE32(Block + kSampleRateOffset, h.sampleRate);
+      WriteLE16(Block + kBitsPerSampleOffset, h.bits);
+      WriteLE32(Block + kRiffSizeOffset, h.riffSize);
       for (float frequency : {997.0f, kNaN, -kInfinity, 1e30f}) {
         RenderMain(frequency, 90, 20.0f, shape);
         EXPECT_EQ(DataSize(), std::min(h.expectedDataSize, kRoom));
@@ -316,7 +317,7 @@ TEST(ShapeSynthesis, ForeignHeadersAreRenderedSafely) {
 
 TEST(ShapeSynthesis, MoreChannelsThanTwoAllCarryTheSample) {
   BuildMain(1, 44100, 0.01f);
-  WriteLE16(MainWavBuffer + kChannelsOffset, 3);
+  WriteLE16(Block + kChannelsOffset, 3);
   RenderMain(997.0f, 90, 3.0f, kShapeTriangle);
   ASSERT_EQ(DataSize(), 882u);
   for (std::size_t frame = 0; frame < 147; ++frame) {

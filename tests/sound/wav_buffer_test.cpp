@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sound/wav_buffer.h"
+#include "tests/sound/engine_block.h"
 
 namespace {
 
@@ -36,8 +37,8 @@ bool AllZero(const std::uint8_t* from, std::size_t count) {
 
 std::uint8_t* BuildMain(float duration, std::int16_t channels, std::int16_t bytesPerSample,
                         std::int32_t sampleRate) {
-  MainWavBuffer = BuildWavBuffer(duration, channels, bytesPerSample, sampleRate);
-  return MainWavBuffer;
+  Block = BuildWavBuffer(duration, channels, bytesPerSample, sampleRate);
+  return Block;
 }
 
 // The header always describes the block it heads, whatever the build was asked for.
@@ -92,13 +93,13 @@ TEST(WavBuffer, StartValuesBuildTheMonoBuffer) {
 
 TEST(WavBuffer, ClearEmptiesTheRenderedBytesAndKeepsTheCapacity) {
   std::uint8_t* buffer = BuildMain(kCapacitySeconds, 1, 2, 44100);
-  ClearWavBuffer();
+  EmptyWavBlock(Block);
   EXPECT_EQ(ReadLE32(buffer + kDataSizeOffset), 0u);
   EXPECT_EQ(ReadLE32(buffer + kRiffSizeOffset), 1764036u);
 
   RenderShape(buffer, 997.0f, 90, 3.0f, kShapeSquare);
   ASSERT_EQ(ReadLE32(buffer + kDataSizeOffset), 264600u);
-  ClearWavBuffer();
+  EmptyWavBlock(Block);
   EXPECT_EQ(ReadLE32(buffer + kDataSizeOffset), 0u);
   EXPECT_EQ(ReadLE32(buffer + kRiffSizeOffset), 1764036u);
   EXPECT_TRUE(AllZero(buffer + kWavHeaderSize, 264600));
@@ -106,9 +107,9 @@ TEST(WavBuffer, ClearEmptiesTheRenderedBytesAndKeepsTheCapacity) {
 
 TEST(WavBuffer, ClearOfAnEmptyBufferWritesNoSampleBytes) {
   std::uint8_t* buffer = BuildMain(kCapacitySeconds, 1, 2, 44100);
-  ClearWavBuffer();
+  EmptyWavBlock(Block);
   buffer[kWavHeaderSize] = 0x5A;
-  ClearWavBuffer();
+  EmptyWavBlock(Block);
   EXPECT_EQ(buffer[kWavHeaderSize], 0x5A);
   EXPECT_EQ(ReadLE32(buffer + kDataSizeOffset), 0u);
 }
@@ -117,20 +118,20 @@ TEST(WavBuffer, ClearStaysInsideTheBlockWhateverTheDataSizeSays) {
   std::uint8_t* buffer = BuildMain(0.01f, 1, 2, 44100);  // 882 data bytes
   ASSERT_EQ(WavBufferBlockSize(), 926u);
   WriteLE32(buffer + kDataSizeOffset, 0xFFFFFFFFu);  // the sanitizer build sees any overrun
-  ClearWavBuffer();
+  EmptyWavBlock(Block);
   EXPECT_EQ(ReadLE32(buffer + kDataSizeOffset), 0u);
 }
 
 TEST(WavBuffer, ClearWithoutABufferOrWithAStaleOneDoesNothing) {
-  MainWavBuffer = nullptr;
-  ClearWavBuffer();  // must not crash
+  Block = nullptr;
+  EmptyWavBlock(Block);  // must not crash
 
   std::uint8_t* before = BuildMain(kCapacitySeconds, 1, 2, 44100);
   std::uint8_t* after = BuildWavBuffer(kCapacitySeconds, 2, 2, 44100);
   if (before != after) {  // the allocator may hand out the same address again
     EXPECT_EQ(WavBlockSizeOf(before), 0u);
-    MainWavBuffer = before;
-    ClearWavBuffer();  // the freed block is not written (the sanitizer build would see it)
+    Block = before;
+    EmptyWavBlock(Block);  // the freed block is not written (the sanitizer build would see it)
   }
   EXPECT_EQ(WavBlockSizeOf(after), 3528044u);
   EXPECT_EQ(ReadLE32(after + kDataSizeOffset), 3528000u);
@@ -159,8 +160,8 @@ TEST(WavBuffer, HostileFormatsBuildAnEmptyImage) {
     EXPECT_EQ(WavBufferBlockSize(), kWavHeaderSize);
     EXPECT_EQ(ReadLE32(buffer + kDataSizeOffset), 0u);
     ExpectHeaderMatchesBlock(buffer);
-    ClearWavBuffer();
-    RenderShape(MainWavBuffer, 997.0f, 90, 3.0f, kShapeSine);
+    EmptyWavBlock(Block);
+    RenderShape(Block, 997.0f, 90, 3.0f, kShapeSine);
     EXPECT_EQ(ReadLE32(buffer + kDataSizeOffset), 0u);
   }
 }
