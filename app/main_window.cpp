@@ -51,20 +51,20 @@ void BuildMainMenu() {
   OpenSubMenu("channels");
   AddMenuItem(kCommandMono, "mono");
   AddMenuItem(kCommandStereo, "stereo");
-  SetMenuItemChecked(kMainMenu, kCommandMono, true);
+  SetMenuItemChecked(kMainMenu, ChannelsCommand(settings.channels), true);
   SetStatusBarText(StatusBar, kStatusFieldChannels, ChannelsStatusText(settings.channels));
   CloseSubMenu();
 
   OpenSubMenu("sample rate");
   AddMenuItem(kCommand44100Hz, "44100 Hz");
-  SetMenuItemChecked(kMainMenu, kCommand44100Hz, true);
+  SetMenuItemChecked(kMainMenu, SampleRateCommand(settings.sampleRate), true);
   AddMenuItem(kCommand192000Hz, "192000 Hz");
   SetStatusBarText(StatusBar, kStatusFieldSampleRate, SampleRateStatusText(settings.sampleRate));
   CloseSubMenu();
 
   OpenSubMenu("resolution");
   AddMenuItem(kCommand16Bits, "16 bits");
-  SetMenuItemChecked(kMainMenu, kCommand16Bits, true);
+  SetMenuItemChecked(kMainMenu, ResolutionCommand(settings.bytesPerSample), true);
   SetStatusBarText(StatusBar, kStatusFieldResolution,
                    ResolutionStatusText(settings.bytesPerSample));
   CloseSubMenu();

@@ -4,22 +4,29 @@
 
 namespace {
 
-constexpr int kBitsPerByte = 8;
-
-void SetCheckMarks(Command checked, Command unchecked) {
+void SetCheckMarks(int checked, int unchecked) {
   SetMenuItemChecked(kMainMenu, checked, true);
   SetMenuItemChecked(kMainMenu, unchecked, false);
 }
 
-// A new format needs a new buffer, and the buffer must not stay in its silent built state.
-void RebuildAndRerender() {
+}  // namespace
+
+int ChannelsCommand(std::int16_t channels) {
+  return channels == kMonoChannels ? kCommandMono : kCommandStereo;
+}
+
+int SampleRateCommand(std::int32_t sampleRate) {
+  return sampleRate == kLowSampleRate ? kCommand44100Hz : kCommand192000Hz;
+}
+
+int ResolutionCommand(std::int16_t) { return kCommand16Bits; }
+
+void RebuildMainWavBuffer() {
   MainWavBuffer = BuildWavBuffer(kCapacitySeconds, CurrentRenderSettings.channels,
                                  CurrentRenderSettings.bytesPerSample,
                                  CurrentRenderSettings.sampleRate);
   Rerender();
 }
-
-}  // namespace
 
 std::string SampleRateStatusText(std::int32_t sampleRate) {
   return std::to_string(sampleRate) + " Hz";
@@ -34,30 +41,24 @@ std::string ResolutionStatusText(std::int16_t bytesPerSample) {
 }
 
 void ChooseChannels(std::int16_t channels) {
-  if (channels == kMonoChannels) {
-    SetCheckMarks(kCommandMono, kCommandStereo);
-  } else {
-    SetCheckMarks(kCommandStereo, kCommandMono);
-  }
+  const std::int16_t other = channels == kMonoChannels ? kStereoChannels : kMonoChannels;
+  SetCheckMarks(ChannelsCommand(channels), ChannelsCommand(other));
   CurrentRenderSettings.channels = channels;
-  RebuildAndRerender();
+  RebuildMainWavBuffer();
   SetStatusBarText(StatusBar, kStatusFieldChannels, ChannelsStatusText(channels));
 }
 
 void ChooseSampleRate(std::int32_t sampleRate) {
-  if (sampleRate == kLowSampleRate) {
-    SetCheckMarks(kCommand44100Hz, kCommand192000Hz);
-  } else {
-    SetCheckMarks(kCommand192000Hz, kCommand44100Hz);
-  }
+  const std::int32_t other = sampleRate == kLowSampleRate ? kHighSampleRate : kLowSampleRate;
+  SetCheckMarks(SampleRateCommand(sampleRate), SampleRateCommand(other));
   CurrentRenderSettings.sampleRate = sampleRate;
-  RebuildAndRerender();
+  RebuildMainWavBuffer();
   SetStatusBarText(StatusBar, kStatusFieldSampleRate, SampleRateStatusText(sampleRate));
 }
 
 void ChooseResolution(std::int16_t bytesPerSample) {
-  SetMenuItemChecked(kMainMenu, kCommand16Bits, true);
+  SetMenuItemChecked(kMainMenu, ResolutionCommand(bytesPerSample), true);
   CurrentRenderSettings.bytesPerSample = bytesPerSample;
-  RebuildAndRerender();
+  RebuildMainWavBuffer();
   SetStatusBarText(StatusBar, kStatusFieldResolution, ResolutionStatusText(bytesPerSample));
 }

@@ -5,11 +5,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr std::int16_t kMonoChannels = 1;
-constexpr std::int16_t kStereoChannels = 2;
-constexpr std::int32_t kLowSampleRate = 44100;
-constexpr std::int32_t kHighSampleRate = 192000;
-constexpr std::int16_t kSixteenBitSampleBytes = 2;
+#include "sound/wav_buffer.h"
 
 constexpr int kStatusFieldSampleRate = 0;
 constexpr int kStatusFieldChannels = 1;
@@ -18,6 +14,15 @@ constexpr int kStatusFieldResolution = 2;
 std::string SampleRateStatusText(std::int32_t sampleRate);
 std::string ChannelsStatusText(std::int16_t channels);
 std::string ResolutionStatusText(std::int16_t bytesPerSample);
+
+// The menu item whose check mark shows the value as chosen.
+int ChannelsCommand(std::int16_t channels);
+int SampleRateCommand(std::int32_t sampleRate);
+int ResolutionCommand(std::int16_t bytesPerSample);
+
+// Builds the main WAV buffer for the current settings and renders into it again when armed: a
+// new format needs a new buffer, and the buffer must not stay in its silent built state.
+void RebuildMainWavBuffer();
 
 // Each runs in full also when the value is already the current one.
 void ChooseChannels(std::int16_t channels);

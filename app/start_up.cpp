@@ -1,5 +1,6 @@
 // Everything between process start and the first wait for user input, in its fixed order.
 #include "app/main_window.h"
+#include "app/output_format.h"
 #include "app/shell.h"
 
 namespace {
@@ -31,10 +32,7 @@ void StartUp() {
   BuildMainMenu();
   WindowGroundColour = ReadWindowGroundColour();
   CreateParameterPanel();
-  MainWavBuffer = BuildWavBuffer(kCapacitySeconds, CurrentRenderSettings.channels,
-                                 CurrentRenderSettings.bytesPerSample,
-                                 CurrentRenderSettings.sampleRate);
-  Rerender();
+  RebuildMainWavBuffer();
   DiscardQueuedEvents();
   HideControl(ParameterPanel, false);
   DiscardQueuedEvents();

@@ -15,9 +15,7 @@ constexpr std::int64_t kHighestAmplitude = 100;
 constexpr double kPercent = 100.0;
 constexpr float kShortestLength = 0.1f;
 constexpr float kLongestLength = kCapacitySeconds;
-constexpr unsigned kRenderedBits = 16;
-constexpr unsigned kBytesPerRenderedSample = kRenderedBits / 8;
-constexpr double kFullScale = 32767.0;  // 2^16 / 2 - 1
+constexpr unsigned kRenderedBits = kSixteenBitSampleBytes * kBitsPerByte;
 
 // The format as the buffer's own header states it, and the room its block really has.
 struct BufferFormat {
@@ -29,9 +27,11 @@ struct BufferFormat {
   bool Renderable() const {
     return bitsPerSample == kRenderedBits && channels > 0 && sampleRate > 0;
   }
-  std::size_t FrameSize() const { return std::size_t{channels} * kBytesPerRenderedSample; }
+  std::size_t FrameSize() const {
+    return std::size_t{channels} * std::size_t{kSixteenBitSampleBytes};
+  }
   double BytesPerSecond() const {
-    return static_cast<double>(sampleRate) * kBytesPerRenderedSample * channels;
+    return static_cast<double>(sampleRate) * std::size_t{kSixteenBitSampleBytes} * channels;
   }
 };
 
@@ -48,9 +48,7 @@ BufferFormat ReadBufferFormat(const std::uint8_t* buffer, std::size_t blockSize)
 }
 
 inline void WriteSample(std::uint8_t* at, std::int16_t sample) {
-  const auto bits = static_cast<std::uint16_t>(sample);
-  at[0] = static_cast<std::uint8_t>(bits);
-  at[1] = static_cast<std::uint8_t>(bits >> 8);
+  WriteLE16(at, static_cast<std::uint16_t>(sample));
 }
 
 void WriteFieldText(RenderOutcome& outcome, float frequency) {
@@ -92,7 +90,7 @@ std::size_t DataBytesFor(float length, const BufferFormat& format) {
   const auto longest = static_cast<float>(format.capacityBytes / format.BytesPerSecond());
   if (longest < length) length = longest;
   const double bytes = std::nearbyint(double{length} * format.sampleRate *
-                                      kBytesPerRenderedSample * format.channels);
+                                      std::size_t{kSixteenBitSampleBytes} * format.channels);
   if (!(bytes > 0)) return 0;
   std::size_t dataBytes = bytes < double(format.capacityBytes) ? static_cast<std::size_t>(bytes)
                                                                : format.capacityBytes;
@@ -129,13 +127,13 @@ void RenderChannels(const FramePlan& plan, std::uint32_t channels, float startPh
     case 2:
       RenderFrames(plan, startPhase, value, [](std::uint8_t* at, std::int16_t s) {
         WriteSample(at, s);
-        WriteSample(at + kBytesPerRenderedSample, s);
+        WriteSample(at + std::size_t{kSixteenBitSampleBytes}, s);
       });
       break;
     default:
       RenderFrames(plan, startPhase, value, [channels](std::uint8_t* at, std::int16_t s) {
         for (std::uint32_t channel = 0; channel < channels; ++channel)
-          WriteSample(at + channel * kBytesPerRenderedSample, s);
+          WriteSample(at + channel * std::size_t{kSixteenBitSampleBytes}, s);
       });
       break;
   }
@@ -188,7 +186,7 @@ float ComputePhaseIncrement(float frequency, std::uint32_t sampleRate) {
 }
 
 float ComputePeak(std::int64_t amplitude) {
-  return static_cast<float>(kFullScale * static_cast<double>(amplitude) / kPercent);
+  return static_cast<float>(kHighestSample * static_cast<double>(amplitude) / kPercent);
 }
 
 RenderOutcome RenderShape(std::uint8_t* buffer, float frequency, std::int64_t amplitude,

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kBitsPerByte = 8;
 
 // The header of the last block built. Preset: the chunk names, format chunk size 16 and format
 // tag 1 (integer PCM); each build writes the rest before the header is copied into the block.
@@ -58,27 +57,6 @@ void ReleaseLastBlock() {
 }
 
 }  // namespace
-
-std::uint16_t ReadLE16(const std::uint8_t* at) {
-  return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-
-std::uint32_t ReadLE32(const std::uint8_t* at) {
-  return std::uint32_t{at[0]} | (std::uint32_t{at[1]} << 8) | (std::uint32_t{at[2]} << 16) |
-         (std::uint32_t{at[3]} << 24);
-}
-
-void WriteLE16(std::uint8_t* at, std::uint16_t value) {
-  at[0] = static_cast<std::uint8_t>(value);
-  at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void WriteLE32(std::uint8_t* at, std::uint32_t value) {
-  at[0] = static_cast<std::uint8_t>(value);
-  at[1] = static_cast<std::uint8_t>(value >> 8);
-  at[2] = static_cast<std::uint8_t>(value >> 16);
-  at[3] = static_cast<std::uint8_t>(value >> 24);
-}
 
 void CopyFileHeader(const std::uint8_t* buffer, std::uint8_t* header) {
   std::memcpy(header, buffer, kWavHeaderSize);

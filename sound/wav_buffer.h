@@ -14,7 +14,16 @@ struct RenderSettings {
   std::int32_t sampleRate;
 };
 
-constexpr RenderSettings kStartRenderSettings{1, 2, 44100};
+// The formats the program offers.
+constexpr std::int16_t kMonoChannels = 1;
+constexpr std::int16_t kStereoChannels = 2;
+constexpr std::int32_t kLowSampleRate = 44100;
+constexpr std::int32_t kHighSampleRate = 192000;
+constexpr std::int16_t kSixteenBitSampleBytes = 2;
+constexpr int kBitsPerByte = 8;
+
+constexpr RenderSettings kStartRenderSettings{kMonoChannels, kSixteenBitSampleBytes,
+                                              kLowSampleRate};
 constexpr float kCapacitySeconds = 20.0f;
 
 // ---- WAV buffer ------------------------------------------------------------------------------
@@ -50,10 +59,27 @@ constexpr std::uint32_t kLargestWavDataSize = 0xFFFFFFFFu - kWavHeaderSize;
 // build, anything else (a null or stale reference) is left alone.
 void EmptyWavBlock(std::uint8_t* buffer);
 
-std::uint16_t ReadLE16(const std::uint8_t* at);
-std::uint32_t ReadLE32(const std::uint8_t* at);
-void WriteLE16(std::uint8_t* at, std::uint16_t value);
-void WriteLE32(std::uint8_t* at, std::uint32_t value);
+// Inline: the plain synthesis path writes every sample through WriteLE16.
+inline std::uint16_t ReadLE16(const std::uint8_t* at) {
+  return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
+}
+
+inline std::uint32_t ReadLE32(const std::uint8_t* at) {
+  return std::uint32_t{at[0]} | (std::uint32_t{at[1]} << 8) | (std::uint32_t{at[2]} << 16) |
+         (std::uint32_t{at[3]} << 24);
+}
+
+inline void WriteLE16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+inline void WriteLE32(std::uint8_t* at, std::uint32_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+  at[2] = static_cast<std::uint8_t>(value >> 16);
+  at[3] = static_cast<std::uint8_t>(value >> 24);
+}
 
 // The header a saved file starts with: the buffer's own, except that the RIFF size describes the
 // rendered data instead of the buffer's capacity.

@@ -20,7 +20,7 @@ char* arguments[] = {programName, nullptr};
 
 std::unique_ptr<QApplication> application;
 
-constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+constexpr int kIconSizes[] = {QUORVEL_ICON_SIZES};
 
 // The program keeps no settings between runs, but Qt's file dialog stores its history and last
 // folder in the user's settings and starts there next time. Below /dev/null no folder can ever be
