@@ -40,8 +40,7 @@ std::intptr_t CheckOrDie(std::intptr_t result, const std::string& label) {
 
 void EndWithoutDisplay(const std::string& lookedAt) {
   std::cerr << "quorvel" << QUORVEL_BITS
-            << ": needs a graphical desktop, but no display can be reached (" << lookedAt
-            << ")\n";
+            << ": needs a graphical desktop, but no display can be reached (" << lookedAt << ")\n";
   std::exit(0);
 }
 

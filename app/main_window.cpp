@@ -24,8 +24,7 @@ std::string MainWindowTitle() {
 
 ObjectRef OpenMainWindow() {
   return OpenWindow(kMainWindow, kWindowX, kWindowY, kClientWidth,
-                    kClientHeightBelowMenu + MenuBarHeight(), MainWindowTitle(),
-                    kMainWindowStyle);
+                    kClientHeightBelowMenu + MenuBarHeight(), MainWindowTitle(), kMainWindowStyle);
 }
 
 void CreateMainStatusBar() {

@@ -22,9 +22,9 @@ int SampleRateCommand(std::int32_t sampleRate) {
 int ResolutionCommand(std::int16_t) { return kCommand16Bits; }
 
 void RebuildMainWavBuffer() {
-  MainWavBuffer = BuildWavBuffer(kCapacitySeconds, CurrentRenderSettings.channels,
-                                 CurrentRenderSettings.bytesPerSample,
-                                 CurrentRenderSettings.sampleRate);
+  MainWavBuffer =
+      BuildWavBuffer(kCapacitySeconds, CurrentRenderSettings.channels,
+                     CurrentRenderSettings.bytesPerSample, CurrentRenderSettings.sampleRate);
   Rerender();
 }
 

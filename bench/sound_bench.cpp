@@ -2,12 +2,12 @@
 // 15 360 044-byte buffer, built, rendered and written out.
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "sound/shape_blocks.h"
 #include "sound/wav_buffer.h"
@@ -116,7 +116,8 @@ void BM_BuildRenderWrite(benchmark::State& state) {
   const bool synced = state.range(0) != 0;
   const bool replacing = state.range(1) != 0;
   const std::string path = (std::filesystem::temp_directory_path() /
-                            ("quorvel-bench-" + std::to_string(getpid()) + ".wav")).string();
+                            ("quorvel-bench-" + std::to_string(getpid()) + ".wav"))
+                               .string();
   for (auto _ : state) {
     if (!replacing) {
       state.PauseTiming();

@@ -2,8 +2,8 @@
 #include "controls/canvas_slider.h"
 
 #include <algorithm>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <string>
 
 #include "app/program_references.h"
@@ -29,9 +29,7 @@ float SliderScale(int innerWidth, int maximum) {
   return static_cast<float>(static_cast<double>(innerWidth) / maximum);
 }
 
-int ThumbWidth(float scale) {
-  return std::max(static_cast<int>(scale), kMinimumThumbWidth);
-}
+int ThumbWidth(float scale) { return std::max(static_cast<int>(scale), kMinimumThumbWidth); }
 
 // Nearest integer, ties to even, of the value's position less half a thumb and the border pixel.
 int ThumbLeftEdge(int value, float scale, int thumbWidth) {
@@ -41,8 +39,7 @@ int ThumbLeftEdge(int value, float scale, int thumbWidth) {
 
 void PaintSlider(int innerWidth, int innerHeight, int thumbLeft, int thumbWidth) {
   FillRectangle(0, 0, innerWidth, innerHeight, WindowGroundColour);
-  FillRectangle(thumbLeft, kThumbTop, thumbWidth, innerHeight - kThumbVerticalMargin,
-                kThumbColour);
+  FillRectangle(thumbLeft, kThumbTop, thumbWidth, innerHeight - kThumbVerticalMargin, kThumbColour);
 }
 
 // Always "3.5", never "3,5": the reader of this field takes a point only, whatever the user's

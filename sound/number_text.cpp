@@ -114,8 +114,10 @@ float UnsignedDecimalValue(std::string_view text, const DecimalSpan& span) {
 }  // namespace
 
 float ReadDecimalText(std::string_view text) {
-  if (EqualsIgnoringCase(text, kPositiveInfinityWord)) return std::numeric_limits<float>::infinity();
-  if (EqualsIgnoringCase(text, kNegativeInfinityWord)) return -std::numeric_limits<float>::infinity();
+  if (EqualsIgnoringCase(text, kPositiveInfinityWord))
+    return std::numeric_limits<float>::infinity();
+  if (EqualsIgnoringCase(text, kNegativeInfinityWord))
+    return -std::numeric_limits<float>::infinity();
   if (EqualsIgnoringCase(text, kNotANumberWord)) return std::numeric_limits<float>::quiet_NaN();
 
   std::string_view rest = SkipBlanks(text);
@@ -129,7 +131,8 @@ float ReadDecimalText(std::string_view text) {
 std::int64_t ReadIntegerText(std::string_view text) {
   std::string_view rest = SkipBlanks(text);
   const bool negative = TakeSign(rest);
-  const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : std::numeric_limits<std::int64_t>::max();
+  const std::uint64_t limit =
+      negative ? std::uint64_t{1} << 63 : std::numeric_limits<std::int64_t>::max();
   std::uint64_t magnitude = 0;
   for (std::size_t at = 0; at < rest.size() && IsDigit(rest[at]); ++at) {
     const auto digit = static_cast<std::uint64_t>(DigitValue(rest[at]));

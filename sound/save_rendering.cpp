@@ -20,7 +20,8 @@ bool MayWriteTo(const std::string& path) {
 bool WriteWavFile(const std::string& path, const std::uint8_t* buffer, std::uint32_t dataSize) {
   std::array<std::uint8_t, kWavHeaderSize> header;
   CopyFileHeader(buffer, header.data());
-  return WriteWholeFile(path, {{header.data(), header.size()}, {buffer + kWavHeaderSize, dataSize}});
+  return WriteWholeFile(path,
+                        {{header.data(), header.size()}, {buffer + kWavHeaderSize, dataSize}});
 }
 
 }  // namespace

@@ -20,10 +20,8 @@ bool PathAvailable(SynthesisPath path) {
     case SynthesisPath::kAvx2:
       // SLEEF's AVX2 sine uses multiply-add as well.
       return kBuiltWithAvx2 && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    case SynthesisPath::kAvx512:
-      return kBuiltWithAvx512 && __builtin_cpu_supports("avx512f");
-    default:
-      return true;
+    case SynthesisPath::kAvx512: return kBuiltWithAvx512 && __builtin_cpu_supports("avx512f");
+    default: return true;
   }
 }
 

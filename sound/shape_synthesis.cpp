@@ -42,7 +42,8 @@ BufferFormat ReadBufferFormat(const std::uint8_t* buffer, std::size_t blockSize)
   format.bitsPerSample = ReadLE16(buffer + kBitsPerSampleOffset);
   // A RIFF size that claims more than the block holds must not lead writes past it.
   const std::uint32_t riffSize = ReadLE32(buffer + kRiffSizeOffset);
-  const std::size_t statedCapacity = riffSize > kRiffSizeOverData ? riffSize - kRiffSizeOverData : 0;
+  const std::size_t statedCapacity =
+      riffSize > kRiffSizeOverData ? riffSize - kRiffSizeOverData : 0;
   format.capacityBytes = std::min(statedCapacity, blockSize - kWavHeaderSize);
   return format;
 }
@@ -54,8 +55,8 @@ inline void WriteSample(std::uint8_t* at, std::int16_t sample) {
 void WriteFieldText(RenderOutcome& outcome, float frequency) {
   const double whole = std::nearbyint(frequency);  // bounded by half a 32-bit sample rate
   const auto value = static_cast<std::int64_t>(std::clamp(whole, -2147483648.0, 2147483647.0));
-  const auto end = std::to_chars(outcome.fieldText, outcome.fieldText + sizeof outcome.fieldText - 1,
-                                 value).ptr;
+  const auto end =
+      std::to_chars(outcome.fieldText, outcome.fieldText + sizeof outcome.fieldText - 1, value).ptr;
   *end = '\0';
 }
 
@@ -92,9 +93,10 @@ std::size_t DataBytesFor(float length, const BufferFormat& format) {
   const double bytes = std::nearbyint(double{length} * format.sampleRate *
                                       std::size_t{kSixteenBitSampleBytes} * format.channels);
   if (!(bytes > 0)) return 0;
-  std::size_t dataBytes = bytes < double(format.capacityBytes) ? static_cast<std::size_t>(bytes)
-                                                               : format.capacityBytes;
-  if (dataBytes % 2 != 0) dataBytes = dataBytes < format.capacityBytes ? dataBytes + 1 : dataBytes - 1;
+  std::size_t dataBytes =
+      bytes < double(format.capacityBytes) ? static_cast<std::size_t>(bytes) : format.capacityBytes;
+  if (dataBytes % 2 != 0)
+    dataBytes = dataBytes < format.capacityBytes ? dataBytes + 1 : dataBytes - 1;
   return dataBytes;
 }
 
@@ -120,9 +122,8 @@ void RenderChannels(const FramePlan& plan, std::uint32_t channels, float startPh
                     ShapeValue value) {
   switch (channels) {
     case 1:
-      RenderFrames(plan, startPhase, value, [](std::uint8_t* at, std::int16_t s) {
-        WriteSample(at, s);
-      });
+      RenderFrames(plan, startPhase, value,
+                   [](std::uint8_t* at, std::int16_t s) { WriteSample(at, s); });
       break;
     case 2:
       RenderFrames(plan, startPhase, value, [](std::uint8_t* at, std::int16_t s) {

@@ -5,16 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
-
 namespace {
-
 
 // The header of the last block built. Preset: the chunk names, format chunk size 16 and format
 // tag 1 (integer PCM); each build writes the rest before the header is copied into the block.
 std::uint8_t gHeaderTemplate[kWavHeaderSize] = {
-    'R', 'I', 'F', 'F', 0,   0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-    16,  0,   0,   0,   1,   0, 0, 0, 0,   0,   0,   0,   0,   0,   0,   0,
-    0,   0,   0,   0,   'd', 'a', 't', 'a', 0, 0,   0,   0};
+    'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16,  0,   0, 0, 1, 0,
+    0,   0,   0,   0,   0, 0, 0, 0, 0,   0,   0,   0,   0,   0,   'd', 'a', 't', 'a', 0, 0, 0, 0};
 
 std::uint8_t* gLastBlock = nullptr;
 std::size_t gLastBlockSize = 0;
@@ -35,8 +32,8 @@ std::uint32_t DataSizeFor(float duration, std::int16_t channels, std::int16_t by
   return dataSize < largest ? static_cast<std::uint32_t>(dataSize) : kLargestWavDataSize;
 }
 
-void WriteHeaderTemplate(std::uint32_t dataSize, std::int16_t channels,
-                         std::int16_t bytesPerSample, std::int32_t sampleRate) {
+void WriteHeaderTemplate(std::uint32_t dataSize, std::int16_t channels, std::int16_t bytesPerSample,
+                         std::int32_t sampleRate) {
   // Fields wrap to their width when a caller passes a format no WAV file can hold.
   const std::int64_t byteRate = std::int64_t{sampleRate} * bytesPerSample * channels;
   WriteLE32(gHeaderTemplate + kRiffSizeOffset, dataSize + kRiffSizeOverData);
@@ -70,7 +67,7 @@ std::uint8_t* BuildWavBuffer(float duration, std::int16_t channels, std::int16_t
   ReleaseLastBlock();
 
   const std::size_t blockSize = std::size_t{dataSize} + kWavHeaderSize;  // RIFF size + 8
-  gLastBlock = static_cast<std::uint8_t*>(std::calloc(blockSize, 1));  // zero is silence
+  gLastBlock = static_cast<std::uint8_t*>(std::calloc(blockSize, 1));    // zero is silence
   gLastBlockSize = blockSize;
   gLastBlockSilent = true;
   if (gLastBlock == nullptr) {

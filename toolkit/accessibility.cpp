@@ -1,9 +1,9 @@
 // What assistive technology (a screen reader, through AT-SPI) is told of the controls: names,
 // labels, the sliders' values and the status bar as one status. Nothing on screen changes.
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 
@@ -48,9 +48,7 @@ class CanvasAccessible : public QAccessibleWidget, public QAccessibleValueInterf
   QVariant minimumStepSize() const override { return slider()->step; }
 
  private:
-  const CanvasSliderState* slider() const {
-    return static_cast<Canvas*>(widget())->sliderState();
-  }
+  const CanvasSliderState* slider() const { return static_cast<Canvas*>(widget())->sliderState(); }
 };
 
 class StatusBarAccessible : public QAccessibleWidget {

@@ -1,9 +1,9 @@
 // The canvas control: its own picture, a sunken edge and mouse, wheel, key and focus events.
+#include <qdrawutil.h>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
-#include <qdrawutil.h>
 
 #include <algorithm>
 #include <cmath>
@@ -30,27 +30,19 @@ int ButtonBits(Qt::MouseButtons buttons) {
 
 EventSubtype PressSubtype(Qt::MouseButton button) {
   switch (button) {
-    case Qt::LeftButton:
-      return EventSubtype::LeftButtonDown;
-    case Qt::RightButton:
-      return EventSubtype::RightButtonDown;
-    case Qt::MiddleButton:
-      return EventSubtype::MiddleButtonDown;
-    default:
-      return EventSubtype::None;
+    case Qt::LeftButton: return EventSubtype::LeftButtonDown;
+    case Qt::RightButton: return EventSubtype::RightButtonDown;
+    case Qt::MiddleButton: return EventSubtype::MiddleButtonDown;
+    default: return EventSubtype::None;
   }
 }
 
 EventSubtype ReleaseSubtype(Qt::MouseButton button) {
   switch (button) {
-    case Qt::LeftButton:
-      return EventSubtype::LeftButtonUp;
-    case Qt::RightButton:
-      return EventSubtype::RightButtonUp;
-    case Qt::MiddleButton:
-      return EventSubtype::MiddleButtonUp;
-    default:
-      return EventSubtype::None;
+    case Qt::LeftButton: return EventSubtype::LeftButtonUp;
+    case Qt::RightButton: return EventSubtype::RightButtonUp;
+    case Qt::MiddleButton: return EventSubtype::MiddleButtonUp;
+    default: return EventSubtype::None;
   }
 }
 

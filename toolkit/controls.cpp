@@ -174,12 +174,8 @@ void SetControlText(ObjectRef control, const std::string& text) {
       static_cast<QLineEdit*>(widget)->setText(value);
       static_cast<QLineEdit*>(widget)->setCursorPosition(0);
       break;
-    case ControlKind::StaticText:
-      static_cast<QLabel*>(widget)->setText(value);
-      break;
-    case ControlKind::Button:
-      static_cast<QPushButton*>(widget)->setText(value);
-      break;
+    case ControlKind::StaticText: static_cast<QLabel*>(widget)->setText(value); break;
+    case ControlKind::Button: static_cast<QPushButton*>(widget)->setText(value); break;
     case ControlKind::DropDownList: {
       auto* list = static_cast<QComboBox*>(widget);
       const int index = list->findText(value, Qt::MatchFixedString | Qt::MatchCaseSensitive);
@@ -190,8 +186,7 @@ void SetControlText(ObjectRef control, const std::string& text) {
       break;
     }
     case ControlKind::Canvas:
-    case ControlKind::Panel:
-      break;
+    case ControlKind::Panel: break;
   }
 }
 
@@ -202,17 +197,13 @@ std::string ControlText(ObjectRef control) {
     return std::string();
   }
   switch (record->kind) {
-    case ControlKind::TextField:
-      return static_cast<QLineEdit*>(widget)->text().toStdString();
-    case ControlKind::StaticText:
-      return static_cast<QLabel*>(widget)->text().toStdString();
-    case ControlKind::Button:
-      return static_cast<QPushButton*>(widget)->text().toStdString();
+    case ControlKind::TextField: return static_cast<QLineEdit*>(widget)->text().toStdString();
+    case ControlKind::StaticText: return static_cast<QLabel*>(widget)->text().toStdString();
+    case ControlKind::Button: return static_cast<QPushButton*>(widget)->text().toStdString();
     case ControlKind::DropDownList:
       return static_cast<QComboBox*>(widget)->currentText().toStdString();
     case ControlKind::Canvas:
-    case ControlKind::Panel:
-      break;
+    case ControlKind::Panel: break;
   }
   return std::string();
 }

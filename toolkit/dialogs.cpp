@@ -4,9 +4,9 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
-#include <QSpacerItem>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 #include <vector>
 
@@ -41,8 +41,8 @@ void MakeRoomForTitle(QMessageBox& box, const QString& title) {
 
 int AskModal(const std::string& title, const std::string& text,
              QMessageBox::StandardButtons buttons) {
-  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
-                  QString::fromStdString(text), buttons, DialogOwner());
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
+                  buttons, DialogOwner());
   box.setTextFormat(Qt::PlainText);
   MakeRoomForTitle(box, box.windowTitle());
   box.setWindowModality(Qt::ApplicationModal);
@@ -53,7 +53,8 @@ int AskModal(const std::string& title, const std::string& text,
 bool UsableFileName(const QString& name) {
   static const QString kForbidden = QStringLiteral("\"*/:<>?\\|");
   for (QChar character : name) {
-    if (character.unicode() < 0x20 || character.unicode() == 0x7F || kForbidden.contains(character)) {
+    if (character.unicode() < 0x20 || character.unicode() == 0x7F ||
+        kForbidden.contains(character)) {
       return false;
     }
   }
@@ -108,16 +109,15 @@ void ShowMessage(const std::string& title, const std::string& text) {
 }
 
 int AskYesNo(const std::string& title, const std::string& text) {
-  return AskModal(title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes
-             ? kAnswerYes
-             : kAnswerNo;
+  return AskModal(title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? kAnswerYes
+                                                                                       : kAnswerNo;
 }
 
 std::string AskSaveFileName(const std::string& title, const std::string& defaultPath,
                             const std::string& patterns, int patternIndex) {
   const QFileInfo proposal(QString::fromStdString(defaultPath));
-  const QString name = defaultPath.empty() || defaultPath.back() == '/' ? QString()
-                                                                        : proposal.fileName();
+  const QString name =
+      defaultPath.empty() || defaultPath.back() == '/' ? QString() : proposal.fileName();
   QString folder = proposal.path();
   if (defaultPath.empty() || defaultPath.back() == '/') {
     folder = QString::fromStdString(defaultPath);

@@ -131,9 +131,7 @@ bool FinishContent(int descriptor, const std::vector<ByteBlock>& blocks) {
 }
 
 // /proc/self/fd names an unnamed file, so that linkat can give it a name without privileges.
-std::string DescriptorPath(int descriptor) {
-  return "/proc/self/fd/" + std::to_string(descriptor);
-}
+std::string DescriptorPath(int descriptor) { return "/proc/self/fd/" + std::to_string(descriptor); }
 
 bool CanNameUnnamedFiles() {
   struct stat status {};
@@ -224,8 +222,8 @@ bool CopyAttribute(int from, int to, const std::string& name) {
   }
   std::vector<char> value(static_cast<std::size_t>(size));
   const ssize_t got = ::fgetxattr(from, name.c_str(), value.data(), value.size());
-  return got >= 0 && ::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(got),
-                                 0) == 0;
+  return got >= 0 &&
+         ::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(got), 0) == 0;
 }
 
 // Extended attributes, and with them access control lists, become exactly the old file's: a new
@@ -270,8 +268,9 @@ int OpenReplacement(int folder, std::string& linkName) {
   }
   for (int attempt = 0; attempt < kLinkNameAttempts; ++attempt) {
     linkName = RandomLinkName();
-    const int named = ::openat(folder, linkName.c_str(),
-                               O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    const int named =
+        ::openat(folder, linkName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC,
+                 S_IRUSR | S_IWUSR);
     if (named >= 0 || errno != EEXIST) {
       return named;
     }
@@ -373,8 +372,8 @@ bool RefuseNonRegular(mode_t mode) {
 bool ReplaceExistingFile(int folder, const Place& place, const std::vector<ByteBlock>& blocks) {
   // Opening for writing is the plain overwrite's own test of whether this user may write the
   // file; it truncates nothing.
-  Descriptor old(::openat(folder, place.name.c_str(),
-                          O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  Descriptor old(
+      ::openat(folder, place.name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (!old.valid()) {
     return FailOnFile();
   }

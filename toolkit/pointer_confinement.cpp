@@ -2,12 +2,12 @@
 // window is an input-only child of the top-level window, laid exactly over the area.
 #include "toolkit/pointer_confinement.h"
 
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -67,8 +67,8 @@ QRect NativeAreaInTopLevel(const QWidget* owner, const QRect& area) {
   const QWidget* top = owner->window();
   const qreal ratio = top->devicePixelRatioF();
   const QPoint origin = owner->mapTo(top, area.topLeft());
-  return QRect(qRound(origin.x() * ratio), qRound(origin.y() * ratio),
-               qRound(area.width() * ratio), qRound(area.height() * ratio));
+  return QRect(qRound(origin.x() * ratio), qRound(origin.y() * ratio), qRound(area.width() * ratio),
+               qRound(area.height() * ratio));
 }
 
 // An input-only window is never drawn: what is shown under it stays exactly as it was. It selects
@@ -148,8 +148,12 @@ void ConfinePointer(const QWidget* owner, const QRect& area, Qt::MouseButton but
     return;
   }
   const auto topWindow = xcb_window_t(top->winId());
-  grab = {connection, topWindow, button, owner,
-          MapAreaWindow(connection, topWindow, NativeAreaInTopLevel(owner, area)), {}};
+  grab = {connection,
+          topWindow,
+          button,
+          owner,
+          MapAreaWindow(connection, topWindow, NativeAreaInTopLevel(owner, area)),
+          {}};
   if (!ReplaceImplicitGrab()) {
     xcb_flush(connection);
     grab = {};

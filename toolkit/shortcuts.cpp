@@ -21,9 +21,7 @@ void AddKeyboardShortcut(int window, ShortcutKey key, int identifier) {
     return;
   }
   switch (key) {
-    case ShortcutKey::F1:
-      AddShortcut(record->frame, QKeySequence(Qt::Key_F1), identifier);
-      break;
+    case ShortcutKey::F1: AddShortcut(record->frame, QKeySequence(Qt::Key_F1), identifier); break;
     case ShortcutKey::Return:
       // The keypad's Enter is the same key to the user; both are taken so no control sees them.
       AddShortcut(record->frame, QKeySequence(Qt::Key_Return), identifier);

@@ -92,7 +92,7 @@ enum ControlOption : unsigned {
   kTextBorderless = 1u << 0,
   kTextCentred = 1u << 1,
   kTextSunkenBorder = 1u << 2,
-  kCanvasBorder = 1u << 3,        // 2-pixel sunken edge; the picture is 4 pixels smaller
+  kCanvasBorder = 1u << 3,          // 2-pixel sunken edge; the picture is 4 pixels smaller
   kCanvasConfinePointer = 1u << 4,  // positions stay inside while a button is held
   kCanvasKeyboardFocus = 1u << 5,
 };

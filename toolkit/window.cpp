@@ -220,8 +220,8 @@ void SetWindowColour(int number, Colour colour) {
   if (window == nullptr) {
     return;
   }
-  for (QWidget* widget : {static_cast<QWidget*>(window->frame),
-                          static_cast<QWidget*>(window->client)}) {
+  for (QWidget* widget :
+       {static_cast<QWidget*>(window->frame), static_cast<QWidget*>(window->client)}) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, ToQColor(colour));
     widget->setPalette(palette);

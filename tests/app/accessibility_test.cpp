@@ -24,7 +24,8 @@ std::string Name(QAccessibleInterface* object) {
 // The name of the one object reported as labelling the control.
 std::string LabelOf(ObjectRef control) {
   const auto labels = Accessible(control)->relations(QAccessible::Label);
-  return labels.size() == 1 ? Name(labels.front().first) : "(" + std::to_string(labels.size()) + " labels)";
+  return labels.size() == 1 ? Name(labels.front().first)
+                            : "(" + std::to_string(labels.size()) + " labels)";
 }
 
 struct SliderReading {

@@ -47,8 +47,8 @@ struct PointerCase {
 
 TEST_F(CanvasSlider, PressSetsTheValueAndReadoutFromThePointer) {
   const PointerCase cases[] = {
-      {0, 1, 1, "0.1", "0"},        {1, 1, 1, "0.1", "0"},         {2, 2, 2, "0.2", "1"},
-      {72, 50, 51, "5.0", "50"},    {143, 99, 100, "9.9", "99"},   {144, 100, 101, "10.0", "100"},
+      {0, 1, 1, "0.1", "0"},     {1, 1, 1, "0.1", "0"},       {2, 2, 2, "0.2", "1"},
+      {72, 50, 51, "5.0", "50"}, {143, 99, 100, "9.9", "99"}, {144, 100, 101, "10.0", "100"},
   };
   for (const PointerCase& c : cases) {
     SCOPED_TRACE("pointer x " + std::to_string(c.x));
@@ -75,10 +75,12 @@ TEST_F(CanvasSlider, ThumbFollowsTheValueAndStopsAtTheEnds) {
   };
   // Pointer positions chosen to give the values of the edge table.
   const EdgeCase cases[] = {
-      {LengthSlider, 0, 1, 0},         {LengthSlider, 3, 3, 0},        {LengthSlider, 5, 4, 1},
-      {LengthSlider, 143, 99, 138},    {LengthSlider, 144, 100, 138},  {AmplitudeSlider, 0, 1, 0},
-      {AmplitudeSlider, 3, 3, 0},      {AmplitudeSlider, 5, 4, 1},     {AmplitudeSlider, 142, 99, 138},
-      {AmplitudeSlider, 143, 100, 138}, {AmplitudeSlider, 144, 101, 138},
+      {LengthSlider, 0, 1, 0},          {LengthSlider, 3, 3, 0},
+      {LengthSlider, 5, 4, 1},          {LengthSlider, 143, 99, 138},
+      {LengthSlider, 144, 100, 138},    {AmplitudeSlider, 0, 1, 0},
+      {AmplitudeSlider, 3, 3, 0},       {AmplitudeSlider, 5, 4, 1},
+      {AmplitudeSlider, 142, 99, 138},  {AmplitudeSlider, 143, 100, 138},
+      {AmplitudeSlider, 144, 101, 138},
   };
   for (const EdgeCase& c : cases) {
     SCOPED_TRACE("pointer x " + std::to_string(c.x));
@@ -103,10 +105,10 @@ TEST_F(CanvasSlider, ReleaseReportsTheValueEverythingElseReportsNothing) {
   // Straight through the handler: the queue would hide what the handler returns.
   EXPECT_EQ(HandleSliderEvent(EventSubtype::LeftButtonUp, AmplitudeSlider), 51);
   EXPECT_EQ(HandleSliderEvent(EventSubtype::LeftButtonUp, AmplitudeSlider), 51);
-  for (EventSubtype ignored : {EventSubtype::RightButtonDown, EventSubtype::RightButtonUp,
-                               EventSubtype::Wheel, EventSubtype::KeyDown, EventSubtype::KeyUp,
-                               EventSubtype::PointerEntered, EventSubtype::PointerLeft,
-                               EventSubtype::Focus}) {
+  for (EventSubtype ignored :
+       {EventSubtype::RightButtonDown, EventSubtype::RightButtonUp, EventSubtype::Wheel,
+        EventSubtype::KeyDown, EventSubtype::KeyUp, EventSubtype::PointerEntered,
+        EventSubtype::PointerLeft, EventSubtype::Focus}) {
     EXPECT_EQ(HandleSliderEvent(ignored, AmplitudeSlider), 0);
   }
   ReleaseSlider(AmplitudeSlider, 72);

@@ -75,8 +75,7 @@ mode_t ModeArgument(int flags, va_list arguments) {
 
 using OpenAt = int (*)(int, const char*, int, ...);
 
-int InterposedOpenAt(const char* realName, int folder, const char* name, int flags,
-                     mode_t mode) {
+int InterposedOpenAt(const char* realName, int folder, const char* name, int flags, mode_t mode) {
   const bool creates = (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
   if (unnamedFilesMissing && (flags & O_TMPFILE) == O_TMPFILE) {
     errno = EOPNOTSUPP;

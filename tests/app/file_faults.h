@@ -7,11 +7,11 @@
 namespace quorvel_test {
 
 enum class FileStep {
-  kCreate,   // making a file in the folder (openat)
-  kWrite,    // writing bytes (write)
-  kSync,     // waiting for the disk (fsync of a file)
-  kName,     // giving a finished unnamed file a name (linkat)
-  kRename,   // putting the new file in place of the old (renameat)
+  kCreate,  // making a file in the folder (openat)
+  kWrite,   // writing bytes (write)
+  kSync,    // waiting for the disk (fsync of a file)
+  kName,    // giving a finished unnamed file a name (linkat)
+  kRename,  // putting the new file in place of the old (renameat)
 };
 
 // While an instance lives, the next call of `step` on a file in `folder` fails with `error`;

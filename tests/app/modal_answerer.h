@@ -13,7 +13,7 @@ namespace quorvel_test {
 struct SeenDialog {
   std::string kind;  // "message" or "file"
   std::string title;
-  std::string text;  // the message, or the proposed file name
+  std::string text;    // the message, or the proposed file name
   std::string filter;  // the selected name filter of a file dialog
 };
 

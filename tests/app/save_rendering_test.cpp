@@ -222,8 +222,8 @@ TEST_F(SaveRenderingTest, FailuresAreReportedAndLeaveWhatWasThere) {
   setrlimit(RLIMIT_FSIZE, &previous);
   std::signal(SIGXFSZ, oldHandler);
   ExpectFailureBox(seenLimit, existing.string(), "File too large");
-  EXPECT_EQ(ReadBytes(existing), Bytes({'p', 'r', 'e', 'c', 'i', 'o', 'u', 's', ' ', 'b', 'y',
-                                        't', 'e', 's'}));
+  EXPECT_EQ(ReadBytes(existing),
+            Bytes({'p', 'r', 'e', 'c', 'i', 'o', 'u', 's', ' ', 'b', 'y', 't', 'e', 's'}));
 
   EXPECT_EQ(FolderEntries(folder_), (std::vector<fs::path>{existing, plainFile, subfolder}))
       << "no temporary file is left behind";

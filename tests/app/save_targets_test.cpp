@@ -14,10 +14,10 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
-#include <iostream>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <iterator>
 #include <optional>
 #include <vector>
@@ -31,9 +31,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uid_t kOrdinaryUser = 65534;  // nobody
+constexpr uid_t kOrdinaryUser = 65534;   // nobody
 constexpr gid_t kOrdinaryGroup = 65534;  // nogroup
-constexpr gid_t kOtherGroup = 100;  // users, of which nobody is no member
+constexpr gid_t kOtherGroup = 100;       // users, of which nobody is no member
 constexpr const char* kAttribute = "user.quorvel.note";
 constexpr const char* kOldContent = "precious old bytes";
 
@@ -131,9 +131,9 @@ enum class Who { kRoot, kOrdinaryUser };
 std::string NameOf(Who who) { return who == Who::kRoot ? "root" : "an ordinary user"; }
 
 struct Target {
-  fs::path chosen;           // what is typed into the dialog
-  fs::path written;          // where the content must arrive
-  bool exists = true;        // so the overwrite question comes
+  fs::path chosen;     // what is typed into the dialog
+  fs::path written;    // where the content must arrive
+  bool exists = true;  // so the overwrite question comes
 };
 
 struct Row {
@@ -205,8 +205,7 @@ class SaveTargetsTest : public ::testing::Test {
 void SaveTargetsTest::RunRow(const Row& row, Who who) {
   SCOPED_TRACE(std::string(row.what) + ", saved by " + NameOf(who));
   const bool ordinary = who == Who::kOrdinaryUser;
-  const fs::path folder = CaseFolder("case" + std::to_string(++case_),
-                                     ordinary ? kOrdinaryUser : 0,
+  const fs::path folder = CaseFolder("case" + std::to_string(++case_), ordinary ? kOrdinaryUser : 0,
                                      ordinary ? kOrdinaryGroup : 0);
   const Target target = row.prepare(folder);
   const Snapshot before = Take(target.chosen);
@@ -290,7 +289,8 @@ std::vector<Row> TargetTable() {
        [](const fs::path& folder) {
          fs::create_directories(folder / "elsewhere");
          WriteContent(folder / "elsewhere" / "real.wav", kOldContent);
-         EXPECT_EQ(chown((folder / "elsewhere" / "real.wav").c_str(), kOrdinaryUser, kOrdinaryGroup), 0);
+         EXPECT_EQ(
+             chown((folder / "elsewhere" / "real.wav").c_str(), kOrdinaryUser, kOrdinaryGroup), 0);
          fs::create_symlink("elsewhere/real.wav", folder / "link.wav");
          return Target{folder / "link.wav", folder / "elsewhere" / "real.wav"};
        },
@@ -317,23 +317,29 @@ std::vector<Row> TargetTable() {
          EXPECT_EQ(after.links, 2u);
          EXPECT_EQ(ReadContent(target.written.parent_path() / "second.wav"), RenderedFile());
        }},
-      {"a writable file in a folder the user cannot write", {Who::kOrdinaryUser},
+      {"a writable file in a folder the user cannot write",
+       {Who::kOrdinaryUser},
        [](const fs::path& folder) {
          fs::create_directories(folder / "locked");
-         Target target = ExistingFile(folder / "locked" / "mine.wav", 0644, kOrdinaryUser,
-                                      kOrdinaryGroup);
+         Target target =
+             ExistingFile(folder / "locked" / "mine.wav", 0644, kOrdinaryUser, kOrdinaryGroup);
          chmod((folder / "locked").c_str(), 0755);
          return target;
        },
-       "", KeepsOwnershipAndMode},
-      {"a read-only file of the user's own", {Who::kOrdinaryUser},
+       "",
+       KeepsOwnershipAndMode},
+      {"a read-only file of the user's own",
+       {Who::kOrdinaryUser},
        [](const fs::path& folder) {
          return ExistingFile(folder / "readonly.wav", 0444, kOrdinaryUser, kOrdinaryGroup);
        },
-       "Permission denied", KeepsOwnershipAndMode},
-      {"a read-only file, saved by root", {Who::kRoot},
+       "Permission denied",
+       KeepsOwnershipAndMode},
+      {"a read-only file, saved by root",
+       {Who::kRoot},
        [](const fs::path& folder) { return ExistingFile(folder / "readonly.wav", 0444, 0, 0); },
-       "", KeepsOwnershipAndMode},
+       "",
+       KeepsOwnershipAndMode},
       {"a named pipe", both,
        [](const fs::path& folder) {
          mkfifo((folder / "pipe.wav").c_str(), 0666);
@@ -344,7 +350,9 @@ std::vector<Row> TargetTable() {
          EXPECT_TRUE(fs::is_fifo(target.written));
        }},
       {"a device (/dev/null)", both,
-       [](const fs::path&) { return Target{"/dev/null", "/dev/null"}; },
+       [](const fs::path&) {
+         return Target{"/dev/null", "/dev/null"};
+       },
        "It is a character device, not a regular file",
        [](const Target&, const Snapshot&, const Snapshot&) {
          EXPECT_TRUE(fs::is_character_file("/dev/null"));
@@ -405,9 +413,8 @@ TEST_F(SaveTargetsTest, NamesAreTakenLiterallyInTheFolderTheDialogShows) {
     const auto seen = WithAnswers({ChooseFile(name)}, [] { ChooseMenuCommand(kCommandSave); });
     ASSERT_EQ(seen.size(), 1u) << "a new name asks nothing and fails nowhere";
     EXPECT_EQ(ReadContent(folder / name), RenderedFile());
-    const auto seenAgain =
-        WithAnswers({ChooseFile((folder / name).string()), PressButton("Yes")},
-                    [] { ChooseMenuCommand(kCommandSave); });
+    const auto seenAgain = WithAnswers({ChooseFile((folder / name).string()), PressButton("Yes")},
+                                       [] { ChooseMenuCommand(kCommandSave); });
     EXPECT_EQ(seenAgain.size(), 2u) << "typed as a full path it is the same file";
   }
   EXPECT_EQ(Entries(folder_),
@@ -453,8 +460,10 @@ TEST_F(SaveTargetsTest, AFailingStepLeavesTheOldFileWholeAndNothingBehind) {
         EXPECT_TRUE(fault.happened());
 
         ASSERT_EQ(seen.size(), answers.size());
-        EXPECT_EQ(seen.back().text.rfind("Could not write " + target.string() + ": " +
-                                             step.reason, 0), 0u) << seen.back().text;
+        EXPECT_EQ(
+            seen.back().text.rfind("Could not write " + target.string() + ": " + step.reason, 0),
+            0u)
+            << seen.back().text;
         EXPECT_EQ(Entries(folder), before);
         if (existing) {
           EXPECT_EQ(ReadContent(target), kOldContent);
@@ -515,8 +524,10 @@ TEST_F(SaveTargetsTest, AFullDiskLeavesTheOldFileWholeAndNothingBehind) {
     answers.push_back(PressButton("OK"));
     const auto seen = WithAnswers(answers, [] { ChooseMenuCommand(kCommandSave); });
     ASSERT_EQ(seen.size(), answers.size());
-    EXPECT_EQ(seen.back().text.rfind("Could not write " + target.string() +
-                                         ": No space left on device", 0), 0u) << seen.back().text;
+    EXPECT_EQ(seen.back().text.rfind(
+                  "Could not write " + target.string() + ": No space left on device", 0),
+              0u)
+        << seen.back().text;
     EXPECT_EQ(Entries(folder), before);
     if (existing) {
       EXPECT_EQ(ReadContent(target), kOldContent);

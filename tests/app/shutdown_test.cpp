@@ -27,7 +27,8 @@ QWidget* MainFrame() {
 Answer ReportAndConfirm() {
   return [](QWidget* dialog) {
     auto* box = qobject_cast<QMessageBox*>(dialog);
-    std::fprintf(stderr, "box [%s] [%s]\n", qPrintable(box->windowTitle()), qPrintable(box->text()));
+    std::fprintf(stderr, "box [%s] [%s]\n", qPrintable(box->windowTitle()),
+                 qPrintable(box->text()));
     PressButton("OK")(dialog);
   };
 }
@@ -61,12 +62,11 @@ TEST_F(ShutdownDeathTest, FailedStepShowsWhatFailedThenEndsWithCodeZero) {
               ::testing::ExitedWithCode(0),
               "box \\[Quorvel cannot start\\] \\[The main window could not be opened.\\]");
   EXPECT_EXIT(WithAnswers({ReportAndConfirm()}, [] { CheckOrDie(0, "InitSound"); }),
-              ::testing::ExitedWithCode(0), "box \\[\\? Soundcard \\?\\] \\[Soundcard not present\\]");
+              ::testing::ExitedWithCode(0),
+              "box \\[\\? Soundcard \\?\\] \\[Soundcard not present\\]");
 }
 
-TEST(CheckOrDie, PassesASuccessfulResultThrough) {
-  EXPECT_EQ(CheckOrDie(42, "OpenWindow"), 42);
-}
+TEST(CheckOrDie, PassesASuccessfulResultThrough) { EXPECT_EQ(CheckOrDie(42, "OpenWindow"), 42); }
 
 TEST(CloseRequest, IgnoredWhileAnotherWindowIsInFront) {
   QWidget* frame = MainFrame();

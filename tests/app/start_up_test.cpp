@@ -28,8 +28,8 @@ void ExpectSliderPicture(ObjectRef slider, int thumbLeft) {
   int wrongPixels = 0;
   for (int y = 0; y < kSliderInnerHeight; ++y) {
     for (int x = 0; x < kSliderInnerWidth; ++x) {
-      const bool inThumb = x >= thumbLeft && x < thumbLeft + kThumbWidth && y >= 1 &&
-                           y <= kSliderInnerHeight - 2;
+      const bool inThumb =
+          x >= thumbLeft && x < thumbLeft + kThumbWidth && y >= 1 && y <= kSliderInnerHeight - 2;
       const Colour expected = inThumb ? kThumb : WindowGroundColour;
       if (PixelColour(x, y) != expected) {
         if (++wrongPixels <= 5) {

@@ -23,13 +23,14 @@ struct FuzzInput {
   std::int32_t shape;
   std::uint8_t format;
   std::uint8_t foreignHeader;  // bit 0: foreign header; bits 1 and 2: the synthesis path
-  std::uint8_t header[12];  // channels, sample rate, bits, RIFF size when foreignHeader is odd
+  std::uint8_t header[12];     // channels, sample rate, bits, RIFF size when foreignHeader is odd
 };
 
 constexpr SynthesisPath kPaths[] = {SynthesisPath::kFastest, SynthesisPath::kPlain,
-                                     SynthesisPath::kAvx2, SynthesisPath::kAvx512};
+                                    SynthesisPath::kAvx2, SynthesisPath::kAvx512};
 
-constexpr RenderSettings kFormats[] = {{1, 2, 44100}, {2, 2, 44100}, {1, 2, 192000}, {2, 2, 192000}};
+constexpr RenderSettings kFormats[] = {
+    {1, 2, 44100}, {2, 2, 44100}, {1, 2, 192000}, {2, 2, 192000}};
 
 std::uint8_t* BufferFor(std::uint8_t format) {
   static int builtFormat = -1;
@@ -37,7 +38,7 @@ std::uint8_t* BufferFor(std::uint8_t format) {
   if (builtFormat != wanted || Block == nullptr) {
     const RenderSettings& settings = kFormats[wanted];
     Block = BuildWavBuffer(kCapacitySeconds, settings.channels, settings.bytesPerSample,
-                                   settings.sampleRate);
+                           settings.sampleRate);
     builtFormat = wanted;
   }
   EmptyWavBlock(Block);
@@ -50,7 +51,8 @@ void CheckRendering(const std::uint8_t* buffer, std::int64_t amplitude) {
   if (dataSize > capacity) std::abort();
   const int channels = ReadLE16(buffer + kChannelsOffset);
   const double percent = static_cast<double>(std::clamp<std::int64_t>(amplitude, 0, 100));
-  const double peak = std::nearbyint(static_cast<double>(static_cast<float>(32767.0 * percent / 100.0)));
+  const double peak =
+      std::nearbyint(static_cast<double>(static_cast<float>(32767.0 * percent / 100.0)));
   for (std::uint32_t at = 0; at + 2 <= dataSize; at += 2) {
     const auto sample = static_cast<std::int16_t>(ReadLE16(buffer + kWavHeaderSize + at));
     if (std::abs(static_cast<double>(sample)) > peak) std::abort();

@@ -2,8 +2,8 @@
 // the resident size stays where it was after the first round of formats.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <unistd.h>
+#include <fstream>
 
 #include "app/shell.h"
 #include "tests/app/running_program.h"
@@ -33,7 +33,8 @@ TEST(MemoryFlat, AThousandFormatChangesKeepTheResidentSize) {
   // which blocks it maps and which it keeps for reuse; a fresh block's untouched pages are not
   // resident, so that settling shows over four rounds. From then on nothing may pile up.
   constexpr int kSettlingChanges = 16;
-  for (int change = 0; change < kSettlingChanges; ++change) ChooseMenuCommand(kCommands[change % 4]);
+  for (int change = 0; change < kSettlingChanges; ++change)
+    ChooseMenuCommand(kCommands[change % 4]);
   const long afterFirst = ResidentBytes();
   for (int change = kSettlingChanges; change < kFormatChanges; ++change) {
     ChooseMenuCommand(kCommands[change % 4]);

@@ -98,7 +98,8 @@ class RandomSession {
 
   static std::string LengthText(int value) {
     char text[16];
-    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(static_cast<float>(value) / 10.0f));
+    std::snprintf(text, sizeof text, "%.1f",
+                  static_cast<double>(static_cast<float>(value) / 10.0f));
     return text;
   }
 
@@ -163,10 +164,31 @@ class RandomSession {
   }
 
   std::string TypeRandomFrequency() {
-    static const std::vector<std::string> kTexts = {
-        "997", "", "5", "30000", "95999", "96000", "22049", "997.3", "NaN", "-Infinity",
-        "+infinity", "inf", "0x10", "1e40", "-1e40", "  12.5abc", "\t440", "äöü€ 440",
-        "440 Hz", "1e-45", "-", ".", "1.", std::string(5000, '9'), std::string(3000, 'x')};
+    static const std::vector<std::string> kTexts = {"997",
+                                                    "",
+                                                    "5",
+                                                    "30000",
+                                                    "95999",
+                                                    "96000",
+                                                    "22049",
+                                                    "997.3",
+                                                    "NaN",
+                                                    "-Infinity",
+                                                    "+infinity",
+                                                    "inf",
+                                                    "0x10",
+                                                    "1e40",
+                                                    "-1e40",
+                                                    "  12.5abc",
+                                                    "\t440",
+                                                    "äöü€ 440",
+                                                    "440 Hz",
+                                                    "1e-45",
+                                                    "-",
+                                                    ".",
+                                                    "1.",
+                                                    std::string(5000, '9'),
+                                                    std::string(3000, 'x')};
     const std::string& text = kTexts[Pick(static_cast<int>(kTexts.size()))];
     TypeAnyText(text);
     return "type frequency of " + std::to_string(text.size()) + " bytes";
@@ -190,8 +212,8 @@ class RandomSession {
     WithAnswers({cancel ? CancelDialog() : ChooseFile(path.string()),
                  PressButton(overwrite ? "Yes" : "No"), PressButton("OK")},
                 [] { ChooseMenuCommand(kCommandSave); });
-    const bool writes = dataSize > 0 && !cancel && (sizeBefore == -1 || overwrite) &&
-                        path.filename() == "tone.wav";
+    const bool writes =
+        dataSize > 0 && !cancel && (sizeBefore == -1 || overwrite) && path.filename() == "tone.wav";
     // A saved file holds the header and exactly the rendered bytes; anything else stays as it was.
     EXPECT_EQ(SizeAt(path), writes ? dataSize + 44 : sizeBefore) << path;
     EXPECT_EQ(DataSize(), dataSize);

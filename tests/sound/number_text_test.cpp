@@ -21,20 +21,22 @@ struct DecimalCase {
 
 TEST(DecimalText, ReadsTheNumberAtTheStart) {
   const DecimalCase cases[] = {
-      {"997", 997.0f},       {"3.0", 3.0f},          {"997.5", 997.5f},   {" \t 997.5", 997.5f},
-      {"+2.5", 2.5f},        {"-2.5", -2.5f},        {".5", 0.5f},        {"5.", 5.0f},
-      {"1e3", 1000.0f},      {"1E-2", 0.01f},        {"2.5e+1", 25.0f},   {"1e", 1.0f},
-      {"1e+", 1.0f},         {"1e-x", 1.0f},         {"2.5x", 2.5f},      {"12abc", 12.0f},
-      {"997,5", 997.0f},     {"0x10", 0.0f},         {"1.2.3", 1.2f},     {"007.50", 7.5f},
-      {"0.1", 0.1f},         {"10.0 s", 10.0f},      {"-0.0001", -0.0001f}, {"5.e3", 5000.0f},
+      {"997", 997.0f},   {"3.0", 3.0f},     {"997.5", 997.5f},     {" \t 997.5", 997.5f},
+      {"+2.5", 2.5f},    {"-2.5", -2.5f},   {".5", 0.5f},          {"5.", 5.0f},
+      {"1e3", 1000.0f},  {"1E-2", 0.01f},   {"2.5e+1", 25.0f},     {"1e", 1.0f},
+      {"1e+", 1.0f},     {"1e-x", 1.0f},    {"2.5x", 2.5f},        {"12abc", 12.0f},
+      {"997,5", 997.0f}, {"0x10", 0.0f},    {"1.2.3", 1.2f},       {"007.50", 7.5f},
+      {"0.1", 0.1f},     {"10.0 s", 10.0f}, {"-0.0001", -0.0001f}, {"5.e3", 5000.0f},
   };
   for (const DecimalCase& c : cases) EXPECT_EQ(ReadDecimalText(c.text), c.value) << c.text;
 }
 
 TEST(DecimalText, TextsWithoutALeadingNumberReadAsZero) {
-  for (const char* text : {"", " ", "\t", "letters", "-", "+", ".", "+.", "-.e5", "e5", "\n5",
-                           "inf", "INF", "-inf", "-nan", "nanx", "Infinity", "infinity",
-                           " +Infinity", "+Infinity ", "+Infinityx", "NaN ", "+NaN", "- 5", "+-5"}) {
+  for (const char* text :
+       {"",     " ",    "\t",       "letters",  "-",          "+",          ".",
+        "+.",   "-.e5", "e5",       "\n5",      "inf",        "INF",        "-inf",
+        "-nan", "nanx", "Infinity", "infinity", " +Infinity", "+Infinity ", "+Infinityx",
+        "NaN ", "+NaN", "- 5",      "+-5"}) {
     const float value = ReadDecimalText(text);
     EXPECT_EQ(value, 0.0f) << '"' << text << '"';
   }
@@ -78,7 +80,8 @@ TEST(DecimalText, OutOfRangeGivesInfinityOrZero) {
 
 TEST(DecimalText, TheLocaleDoesNotChangeTheDecimalPoint) {
   if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
-    GTEST_SKIP() << "no de_DE.UTF-8 locale (LOCPATH=" << (std::getenv("LOCPATH") ? std::getenv("LOCPATH") : "") << ")";
+    GTEST_SKIP() << "no de_DE.UTF-8 locale (LOCPATH="
+                 << (std::getenv("LOCPATH") ? std::getenv("LOCPATH") : "") << ")";
   // The C library reads "997.5" as 997 here: the locale is really in force.
   const float libraryReading = std::strtof("997.5", nullptr);
   const float ours = ReadDecimalText("997.5");
@@ -95,10 +98,9 @@ TEST(IntegerText, ReadsSignAndDigitsAfterBlanks) {
     std::int64_t value;
   };
   const Case cases[] = {
-      {"90", 90},       {" \t 90", 90},   {"+90", 90},     {"-7", -7},      {"00042", 42},
-      {"12abc", 12},    {"3.9", 3},       {"1e3", 1},      {"0x10", 0},     {"", 0},
-      {"abc", 0},       {"+", 0},         {"-", 0},        {"- 5", 0},      {"\n5", 0},
-      {"+-5", 0},       {"100 %", 100},
+      {"90", 90}, {" \t 90", 90}, {"+90", 90}, {"-7", -7}, {"00042", 42},  {"12abc", 12},
+      {"3.9", 3}, {"1e3", 1},     {"0x10", 0}, {"", 0},    {"abc", 0},     {"+", 0},
+      {"-", 0},   {"- 5", 0},     {"\n5", 0},  {"+-5", 0}, {"100 %", 100},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadIntegerText(c.text), c.value) << '"' << c.text << '"';
 }

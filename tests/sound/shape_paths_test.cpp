@@ -49,8 +49,8 @@ std::int16_t SampleIn(const std::vector<std::uint8_t>& image, std::size_t index)
 // Whole 20-second blocks in every format, including lengths whose frame counts leave a partial
 // group for the plain path and the largest frequencies, whose phases wrap every other frame.
 TEST(ShapePaths, SawSquareAndTriangleAreBitIdenticalToThePlainPath) {
-  const Render renders[] = {{997.0f, 90, 20.0f}, {997.0f, 100, 10.0f}, {95999.0f, 37, 0.10001f},
-                            {22049.0f, 90, 3.3f}, {20.0f, 1, 7.77f},   {12345.6f, 90, 20.0f}};
+  const Render renders[] = {{997.0f, 90, 20.0f},  {997.0f, 100, 10.0f}, {95999.0f, 37, 0.10001f},
+                            {22049.0f, 90, 3.3f}, {20.0f, 1, 7.77f},    {12345.6f, 90, 20.0f}};
   for (std::int32_t rate : kRates) {
     for (std::int16_t channels : kChannelCounts) {
       Block = BuildWavBuffer(kCapacitySeconds, channels, 2, rate);
@@ -93,9 +93,12 @@ SineAgreement CompareWithPlatformSine(const std::vector<std::uint8_t>& image, co
     for (std::int16_t channel = 0; channel < channels; ++channel) {
       const int difference = SampleIn(image, frame * channels + channel) - expected;
       ++agreement.samples;
-      if (difference == 0) ++agreement.equal;
-      else if (std::abs(difference) == 1) ++agreement.oneStep;
-      else ++agreement.further;
+      if (difference == 0)
+        ++agreement.equal;
+      else if (std::abs(difference) == 1)
+        ++agreement.oneStep;
+      else
+        ++agreement.further;
     }
     phase = AdvancePhase(phase, increment);
   }
@@ -110,12 +113,11 @@ TEST(ShapePaths, SineAgreesWithThePlatformSineOverTheWorstCase) {
     SCOPED_TRACE(PathName(path));
     EmptyWavBlock(Block);
     const RenderOutcome outcome =
-        RenderShapeOnPath(path, Block, worst.frequency, worst.amplitude, worst.length,
-                          kShapeSine);
+        RenderShapeOnPath(path, Block, worst.frequency, worst.amplitude, worst.length, kShapeSine);
     const std::vector<std::uint8_t> image(Block, Block + WavBufferBlockSize());
     const SineAgreement a = CompareWithPlatformSine(image, worst, outcome.frequency, 192000, 2);
-    std::printf("%s path: %zu samples, %zu equal, %zu one step away, %zu further\n",
-                PathName(path), a.samples, a.equal, a.oneStep, a.further);
+    std::printf("%s path: %zu samples, %zu equal, %zu one step away, %zu further\n", PathName(path),
+                a.samples, a.equal, a.oneStep, a.further);
     EXPECT_EQ(a.samples, 7680000u);
     EXPECT_GE(a.equal * 10000, a.samples * 9999);  // at least 99.99 %
     EXPECT_EQ(a.further, 0u);

@@ -76,7 +76,7 @@ TEST(ShapeSynthesis, DefaultSine) {
   ASSERT_EQ(samples.size(), 132300u);
   EXPECT_EQ(*std::max_element(samples.begin(), samples.end()), 29490);
   EXPECT_EQ(*std::min_element(samples.begin(), samples.end()), -29490);
-  EXPECT_NE(samples.back(), 0);  // the last frame is written...
+  EXPECT_NE(samples.back(), 0);                                 // the last frame is written...
   EXPECT_TRUE(AllZero(Block + kWavHeaderSize + 264600, 1000));  // ...and nothing after it
 }
 
@@ -110,9 +110,9 @@ TEST(ShapeSynthesis, SawSquareAndTriangleStarts) {
             kThirtyTwoBitBuild ? 3 : 0);
   // 44100 / 997 / 2 = 22.1 frames a half-period: the negative half first, then the positive.
   const std::vector<std::size_t> runs = RunLengths(square, 4);
-  const std::vector<std::size_t> expected =
-      kThirtyTwoBitBuild ? std::vector<std::size_t>{22, 22, 22, 22}
-                         : std::vector<std::size_t>{23, 22, 22, 22};
+  const std::vector<std::size_t> expected = kThirtyTwoBitBuild
+                                                ? std::vector<std::size_t>{22, 22, 22, 22}
+                                                : std::vector<std::size_t>{23, 22, 22, 22};
   EXPECT_EQ(runs, expected);
 }
 
@@ -124,12 +124,18 @@ TEST(ShapeSynthesis, FrequencyClampsAndTheFieldText) {
     const char* fieldText;  // nullptr: the field keeps the typed text
   };
   const Case cases[] = {
-      {44100, 30000.0f, 22049.0f, "22049"},  {44100, 22050.0f, 22049.0f, "22049"},
-      {44100, kNaN, 22049.0f, "22049"},      {44100, kInfinity, 22049.0f, "22049"},
-      {192000, 96000.0f, 95999.0f, "95999"}, {192000, 1e9f, 95999.0f, "95999"},
-      {44100, 5.0f, 20.0f, "20"},            {44100, 0.0f, 20.0f, "20"},
-      {44100, -kInfinity, 20.0f, "20"},      {44100, -997.0f, 20.0f, "20"},
-      {44100, 20.0f, 20.0f, nullptr},        {44100, 22049.0f, 22049.0f, nullptr},
+      {44100, 30000.0f, 22049.0f, "22049"},
+      {44100, 22050.0f, 22049.0f, "22049"},
+      {44100, kNaN, 22049.0f, "22049"},
+      {44100, kInfinity, 22049.0f, "22049"},
+      {192000, 96000.0f, 95999.0f, "95999"},
+      {192000, 1e9f, 95999.0f, "95999"},
+      {44100, 5.0f, 20.0f, "20"},
+      {44100, 0.0f, 20.0f, "20"},
+      {44100, -kInfinity, 20.0f, "20"},
+      {44100, -997.0f, 20.0f, "20"},
+      {44100, 20.0f, 20.0f, nullptr},
+      {44100, 22049.0f, 22049.0f, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.typed) + " at " + std::to_string(c.sampleRate));
@@ -199,8 +205,9 @@ TEST(ShapeSynthesis, LengthClampsAndDataSizes) {
     std::uint32_t dataSize;
   };
   const Case cases[] = {
-      {0.05f, 8820},   {0.0f, 8820},      {-3.0f, 8820},     {kNaN, 8820},    {-kInfinity, 8820},
-      {30.0f, 1764000}, {kInfinity, 1764000}, {20.0f, 1764000}, {0.10001f, 8822},  // 8820.88 rounds to odd 8821
+      {0.05f, 8820},        {0.0f, 8820},       {-3.0f, 8820},
+      {kNaN, 8820},         {-kInfinity, 8820}, {30.0f, 1764000},
+      {kInfinity, 1764000}, {20.0f, 1764000},   {0.10001f, 8822},  // 8820.88 rounds to odd 8821
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.length));

@@ -27,7 +27,9 @@ constexpr FormatFigures kOfferedFormats[] = {
     {2, 192000, 15360000, 15360036, 15360044, 768000, 4},
 };
 
-std::string Letters(const std::uint8_t* at) { return std::string(reinterpret_cast<const char*>(at), 4); }
+std::string Letters(const std::uint8_t* at) {
+  return std::string(reinterpret_cast<const char*>(at), 4);
+}
 
 bool AllZero(const std::uint8_t* from, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i)
@@ -62,7 +64,8 @@ TEST(WavBuffer, LittleEndianFieldsAreWrittenByteByByte) {
 
 TEST(WavBuffer, OfferedFormatsGiveTheirSizesAndHeaders) {
   for (const FormatFigures& format : kOfferedFormats) {
-    SCOPED_TRACE(std::to_string(format.channels) + " channels at " + std::to_string(format.sampleRate));
+    SCOPED_TRACE(std::to_string(format.channels) + " channels at " +
+                 std::to_string(format.sampleRate));
     const std::uint8_t* buffer = BuildMain(kCapacitySeconds, format.channels, 2, format.sampleRate);
     ASSERT_NE(buffer, nullptr);
     EXPECT_EQ(WavBufferBlockSize(), format.blockSize);
@@ -147,10 +150,10 @@ TEST(WavBuffer, HostileFormatsBuildAnEmptyImage) {
     std::int32_t sampleRate;
   };
   const Request requests[] = {
-      {kNaN, 1, 2, 44100},      {-20.0f, 1, 2, 44100},     {-kInfinity, 2, 2, 192000},
-      {0.0f, 1, 2, 44100},      {20.0f, 0, 2, 44100},      {20.0f, -2, 2, 44100},
-      {20.0f, 1, 0, 44100},     {20.0f, -1, -2, 44100},    {20.0f, 1, 2, 0},
-      {20.0f, 1, 2, -44100},    {-20.0f, -1, 2, 44100},    {1e-30f, 2, 2, 192000},
+      {kNaN, 1, 2, 44100},   {-20.0f, 1, 2, 44100},  {-kInfinity, 2, 2, 192000},
+      {0.0f, 1, 2, 44100},   {20.0f, 0, 2, 44100},   {20.0f, -2, 2, 44100},
+      {20.0f, 1, 0, 44100},  {20.0f, -1, -2, 44100}, {20.0f, 1, 2, 0},
+      {20.0f, 1, 2, -44100}, {-20.0f, -1, 2, 44100}, {1e-30f, 2, 2, 192000},
   };
   for (const Request& r : requests) {
     SCOPED_TRACE(std::to_string(r.duration) + "s " + std::to_string(r.channels) + "ch " +

@@ -136,13 +136,15 @@ TEST(Canvas, FractionalPositionsOfScaledScreensFallInTheirOwnPixel) {
       SCOPED_TRACE("inner x " + std::to_string(x + fraction));
       const QPointF at(x + kEdge + fraction, 10 + kEdge + fraction);
       for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
         QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
         QApplication::sendEvent(widget, &event);
       }
       int reported = 0;
       for (EventKind kind = TakeEvent(); kind != EventKind::None; kind = TakeEvent()) {
-        if (EventType() == EventSubtype::LeftButtonDown || EventType() == EventSubtype::LeftButtonUp) {
+        if (EventType() == EventSubtype::LeftButtonDown ||
+            EventType() == EventSubtype::LeftButtonUp) {
           ++reported;
           EXPECT_EQ(CanvasPointerX(canvas), x);
           EXPECT_EQ(CanvasPointerY(canvas), 10);
@@ -172,8 +174,8 @@ TEST(Canvas, ConfinementClampsADragBeyondTheEdges) {
     }
     const ObjectRef source = EventObject();
     (source == canvas ? confined : free)
-        .push_back(CanvasEvent{kind, EventType(), CanvasPointerX(source),
-                               CanvasPointerY(source), CanvasButtons(source)});
+        .push_back(CanvasEvent{kind, EventType(), CanvasPointerX(source), CanvasPointerY(source),
+                               CanvasButtons(source)});
   }
   ASSERT_EQ(confined.size(), 4u);
   ExpectEvent(confined[1], EventSubtype::PointerMoved, 0, kInnerHeight - 1, kLeftButtonBit);

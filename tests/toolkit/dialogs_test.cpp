@@ -155,8 +155,8 @@ TEST(Dialogs, SaveDialogStartsInTheFolderWithTheNameAndTheFirstFilter) {
 
   SeenDialog seen;
   AnswerSaveDialog(QStringLiteral("rorovoraderuz.wav"), seen);
-  const std::string chosen = AskSaveFileName(
-      "Save Wav", folder.filePath("rorovoraderuz.wav").toStdString(), kPatterns, 0);
+  const std::string chosen =
+      AskSaveFileName("Save Wav", folder.filePath("rorovoraderuz.wav").toStdString(), kPatterns, 0);
 
   EXPECT_EQ(chosen, folder.filePath("rorovoraderuz.wav").toStdString());
   EXPECT_EQ(seen.title, "Save Wav");
@@ -182,8 +182,7 @@ TEST(Dialogs, SaveDialogCancelledGivesAnEmptyPath) {
   QTemporaryDir folder;
   SeenDialog seen;
   AnswerSaveDialog(QString(), seen);
-  EXPECT_EQ(AskSaveFileName("Save Wav", folder.filePath("a.wav").toStdString(), kPatterns, 0),
-            "");
+  EXPECT_EQ(AskSaveFileName("Save Wav", folder.filePath("a.wav").toStdString(), kPatterns, 0), "");
   EXPECT_EQ(seen.title, "Save Wav");
 }
 
@@ -223,6 +222,5 @@ TEST(Dialogs, SaveDialogReturnsALongPathWhole) {
 
   SeenDialog seen;
   AnswerSaveDialog(QStringLiteral("rorovoraderuz.wav"), seen);
-  EXPECT_EQ(AskSaveFileName("Save Wav", target.toStdString(), kPatterns, 0),
-            target.toStdString());
+  EXPECT_EQ(AskSaveFileName("Save Wav", target.toStdString(), kPatterns, 0), target.toStdString());
 }

@@ -98,8 +98,9 @@ TEST_F(Files, WholeFileIsTheBlocksInOrderAndANewOneTakesTheUsualPermissions) {
   const std::string target = PathOf("song.wav");
   const std::string header("RIFF", 4);
   const std::string samples(70000, '\x33');
-  ASSERT_TRUE(WriteWholeFile(target, {{header.data(), header.size()}, {samples.data(), 0},
-                                      {samples.data(), samples.size()}}));
+  ASSERT_TRUE(WriteWholeFile(
+      target,
+      {{header.data(), header.size()}, {samples.data(), 0}, {samples.data(), samples.size()}}));
   EXPECT_EQ(Contents(target), header + samples);
 
   struct stat status {};

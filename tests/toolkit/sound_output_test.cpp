@@ -82,7 +82,6 @@ TEST_F(SoundOutput, EachProbeReadsTheConfigurationAsItIsThen) {
 
 TEST_F(SoundOutput, DeviceThatOpensButTakesNoSixteenBitSamplesDoesNotCount) {
   // A mu-law encoder over a linear slave takes only mu-law samples from the program.
-  UseConfiguration(
-      "pcm.!default { type mulaw slave { pcm { type null } format S16_LE } }\n");
+  UseConfiguration("pcm.!default { type mulaw slave { pcm { type null } format S16_LE } }\n");
   EXPECT_EQ(InitSound(), 0);
 }

@@ -95,8 +95,8 @@ TEST(Window, RefusesToBeMaximisedOrMadeFullScreen) {
 
 TEST(Window, MenuBarTakesItsHeightFromTheClientArea) {
   ASSERT_GT(MenuBarHeight(), 0);
-  const ObjectRef window = OpenWindow(kWindow, 50, 50, 350, 379 + MenuBarHeight(), "Menu",
-                                      kProgramStyle);
+  const ObjectRef window =
+      OpenWindow(kWindow, 50, 50, 350, 379 + MenuBarHeight(), "Menu", kProgramStyle);
   const ObjectRef status = CreateStatusBar(window);
   ASSERT_NE(status, 0);
   ASSERT_NE(CreateMenuBar(kMenu, window), 0);
