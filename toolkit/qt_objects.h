@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "toolkit/toolkit.h"
+#include "toolkit/toolkit_testing.h"
 
 class QMenuBar;
 

@@ -52,10 +52,6 @@ ObjectRef WindowHandle(int number);
 void SetWindowColour(int number, Colour colour);
 // Number of the program's window that is the foreground window, else -1.
 int ActiveWindow();
-std::string WindowTitle(int number);
-// Client area size below the menu bar.
-int WindowClientWidth(int number);
-int WindowClientHeight(int number);
 
 // ---- menus -----------------------------------------------------------------------------------
 
@@ -65,9 +61,6 @@ void OpenSubMenu(const std::string& text);
 void CloseSubMenu();
 void AddMenuItem(int identifier, const std::string& text);
 void SetMenuItemChecked(int menuNumber, int identifier, bool checked);
-bool MenuItemChecked(int menuNumber, int identifier);
-// Chooses an item as the user would: it raises its command event.
-void TriggerMenuItem(int menuNumber, int identifier);
 
 // ---- status bar ------------------------------------------------------------------------------
 
@@ -77,8 +70,6 @@ constexpr int kKeepValue = -65535;
 ObjectRef CreateStatusBar(ObjectRef windowHandle);
 void AddStatusBarField(int width);
 void SetStatusBarText(ObjectRef statusBar, int field, const std::string& text);
-std::string StatusBarText(ObjectRef statusBar, int field);
-int StatusBarFieldWidth(ObjectRef statusBar, int field);
 
 // ---- keyboard shortcuts ----------------------------------------------------------------------
 
@@ -112,7 +103,6 @@ ObjectRef CreatePanel(int x, int y, int width, int height);
 void ClosePanel();
 
 void HideControl(ObjectRef control, bool hidden);
-bool ControlVisible(ObjectRef control);
 void SetControlText(ObjectRef control, const std::string& text);
 std::string ControlText(ObjectRef control);
 void AddListItem(ObjectRef list, const std::string& text);
@@ -121,8 +111,6 @@ int ListSelection(ObjectRef list);
 void SetControlColour(ObjectRef control, Colour colour);
 void SetControlData(ObjectRef control, std::intptr_t value);
 std::intptr_t ControlData(ObjectRef control);
-int ControlX(ObjectRef control);
-int ControlY(ObjectRef control);
 int ControlWidth(ObjectRef control);
 int ControlHeight(ObjectRef control);
 // Font for every control created afterwards.
@@ -186,7 +174,6 @@ constexpr int kMiddleButtonBit = 4;
 // For the canvas's own current event: pointer position in inner coordinates and the button
 // state, sampled when the event was raised; 0 when asked outside that event.
 int CanvasPointerX(ObjectRef canvas);
-int CanvasPointerY(ObjectRef canvas);
 int CanvasButtons(ObjectRef canvas);
 
 // ---- drawing ---------------------------------------------------------------------------------
@@ -205,7 +192,6 @@ void StopDrawing();
 
 ObjectRef LoadFont(int number, const std::string& faceName, int points);
 ObjectRef FontHandle(int number);
-int FontCharacterHeight(int number);
 
 // ---- dialogs ---------------------------------------------------------------------------------
 
@@ -221,17 +207,8 @@ std::string AskSaveFileName(const std::string& title, const std::string& default
 
 // ---- files -----------------------------------------------------------------------------------
 
-constexpr long long kFileMissing = -1;
-constexpr long long kFileIsFolder = -2;
-
-long long FileSize(const std::string& path);
 // True when anything is at path, a dangling symbolic link included.
 bool PathExists(const std::string& path);
-// Creates the file or empties an existing one; 0 on failure.
-ObjectRef CreateFile(int number, const std::string& path);
-bool WriteData(int number, const void* data, std::size_t length);
-// Writes out what is buffered and closes; true only when every byte reached the disk.
-bool CloseFile(int number);
 
 struct ByteBlock {
   const void* data;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/shell.h"
+#include "toolkit/toolkit_testing.h"
 
 namespace quorvel_test {
 

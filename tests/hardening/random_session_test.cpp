@@ -20,6 +20,7 @@
 #include "controls/canvas_slider.h"
 #include "tests/app/modal_answerer.h"
 #include "tests/app/running_program.h"
+#include "toolkit/toolkit_testing.h"
 
 namespace {
 

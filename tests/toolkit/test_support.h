@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "toolkit/toolkit.h"
+#include "toolkit/toolkit_testing.h"
 
 template <typename T = QWidget>
 T* WidgetOf(ObjectRef reference) {
