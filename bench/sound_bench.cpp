@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "sound/shape_blocks.h"
+#include "sound/vector_paths.h"
 #include "sound/wav_buffer.h"
 #include "toolkit/toolkit.h"
 

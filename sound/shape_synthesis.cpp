@@ -2,8 +2,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "sound/shape_blocks.h"
 #include "sound/shape_values.h"
+#include "sound/vector_paths.h"
 #include "sound/wav_buffer.h"
 
 namespace {

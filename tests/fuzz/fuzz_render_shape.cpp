@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "sound/shape_blocks.h"
+#include "sound/vector_paths.h"
 #include "sound/wav_buffer.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/shape_blocks.h"
+#include "sound/vector_paths.h"
 #include "sound/wav_buffer.h"
 #include "tests/sound/engine_block.h"
 

@@ -1,5 +1,5 @@
 // Which vector path this build has and this processor can run.
-#include "sound/shape_blocks.h"
+#include "sound/vector_paths.h"
 
 #if QUORVEL_AVX2_PATH
 constexpr bool kBuiltWithAvx2 = true;

@@ -2,6 +2,19 @@
 // shape values, the scaling, the rounding and the stores of a group of frames go to the
 // processor's vector unit. Only where this build and this processor have it (AVX2 or AVX-512,
 // with SLEEF's sine); elsewhere every frame takes the plain path.
+//
+// Why it is shaped so: each instruction set's code must be compiled alone with that set enabled
+// (vector_path_avx2.cpp, vector_path_avx512.cpp) and chosen at run time, yet the loop must be the
+// same for all, so it is written once as a template over a vector unit (vector_path_loop.h: the
+// registers and the few operations that differ), with the shape as a template argument so that
+// each shape's values are inlined into its own loop. These are the only templates of the
+// program's own code; the plain path in shape_synthesis.cpp is ordinary code.
+//
+// Every vector path must give the plain path's bytes: tests/sound/shape_paths_test.cpp renders
+// saw, square and triangle in every format on every path this machine runs and compares the
+// blocks byte for byte, checks the default render's figures on every path, and checks each
+// path's sine against the platform's sine (equal in at least 99.99 % of the samples, never more
+// than one step away). A path the machine cannot run is reported there as skipped.
 #pragma once
 
 #include <cstddef>

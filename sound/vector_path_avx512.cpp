@@ -8,11 +8,11 @@
 #include <immintrin.h>
 #include <sleef.h>
 
-#include "sound/shape_groups.h"
+#include "sound/vector_path_loop.h"
 
 namespace {
 
-struct Avx512Lanes {
+struct Avx512Unit {
   static constexpr std::size_t kCount = 8;
   using Phases = __m256;
   using Values = __m512d;
@@ -57,5 +57,5 @@ struct Avx512Lanes {
 }  // namespace
 
 std::size_t RenderAvx512Frames(const VectorFrames& frames, int shape, float& phase) {
-  return RenderGroupsOfShape<Avx512Lanes>(frames, shape, phase);
+  return RenderGroupsOfShape<Avx512Unit>(frames, shape, phase);
 }

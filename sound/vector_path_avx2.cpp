@@ -3,11 +3,11 @@
 #include <immintrin.h>
 #include <sleef.h>
 
-#include "sound/shape_groups.h"
+#include "sound/vector_path_loop.h"
 
 namespace {
 
-struct Avx2Lanes {
+struct Avx2Unit {
   static constexpr std::size_t kCount = 4;
   using Phases = __m128;
   using Values = __m256d;
@@ -47,5 +47,5 @@ struct Avx2Lanes {
 }  // namespace
 
 std::size_t RenderAvx2Frames(const VectorFrames& frames, int shape, float& phase) {
-  return RenderGroupsOfShape<Avx2Lanes>(frames, shape, phase);
+  return RenderGroupsOfShape<Avx2Unit>(frames, shape, phase);
 }
