@@ -9,7 +9,8 @@
 #include <unistd.h>
 
 #include "toolkit/file_errors.h"
-#include "toolkit/qt_objects.h"
+#include "toolkit/plain_internals.h"
+#include "toolkit/toolkit_testing.h"
 
 namespace toolkit {
 namespace {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "toolkit/plain_internals.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/toolkit_testing.h"
 
@@ -28,11 +29,6 @@ inline QColor ToQColor(Colour colour) {
 
 inline Colour FromQRgb(QRgb rgb) {
   return Colour(qRed(rgb)) | (Colour(qGreen(rgb)) << 8) | (Colour(qBlue(rgb)) << 16);
-}
-
-template <typename T>
-ObjectRef RefOf(T* object) {
-  return reinterpret_cast<ObjectRef>(object);
 }
 
 // The light palette of every window, whatever the desktop's theme. A palette set on a window
@@ -226,9 +222,5 @@ void ReleaseDrawing();
 // The font that controls created now receive, or none.
 const QFont* DefaultControlFont();
 void ReleaseFonts();
-
-// ---- files --------------------------------------------------------------------------------
-
-void ReleaseFiles();
 
 }  // namespace toolkit
