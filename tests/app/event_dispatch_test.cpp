@@ -5,12 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "running_program.h"
+#include "tests/figures.h"
 
 using namespace quorvel_test;
 
 namespace {
 
-constexpr std::uint32_t kDefaultDataSize = 264600;  // 3.0 s mono at 44100 Hz
+using figures::kDefaultDataSize;
 
 class EventDispatch : public ::testing::Test {
  protected:
@@ -54,7 +55,7 @@ TEST_F(EventDispatch, RenderButtonRendersTheDefaults) {
   ClickRenderButton();
   EXPECT_EQ(DataSize(), kDefaultDataSize);
   EXPECT_EQ(RiffSize(), 1764036u);
-  const std::int16_t first[] = {0, 4175, 8266, 12190, 15869, 19228};
+  const auto& first = figures::kDefaultSineStart;
   for (std::size_t i = 0; i < std::size(first); ++i) EXPECT_EQ(SampleAt(i), first[i]) << i;
   EXPECT_EQ(ControlText(FrequencyField), "997");
 }
@@ -105,7 +106,7 @@ TEST_F(EventDispatch, FormatCommandsRebuildRerenderAndShowTheFormat) {
   ChooseMenuCommand(kCommand44100Hz);
   EXPECT_EQ(StatusBarText(StatusBar, 0), "44100 Hz");
   EXPECT_EQ(StatusBarText(StatusBar, 1), "Mono");
-  EXPECT_EQ(WavBufferBlockSize(), 1764044u);
+  EXPECT_EQ(WavBufferBlockSize(), figures::kStartBlockSize);
   EXPECT_EQ(DataSize(), kDefaultDataSize);
 }
 

@@ -15,6 +15,7 @@
 
 #include "modal_answerer.h"
 #include "running_program.h"
+#include "tests/figures.h"
 
 using namespace quorvel_test;
 namespace fs = std::filesystem;
@@ -107,7 +108,7 @@ TEST_F(SaveRenderingTest, DefaultRenderingIsWrittenWithItsOwnHeaderAndSamples) {
   ASSERT_EQ(Save({ChooseFile(first)}).size(), 1u) << "no question for a new file";
 
   const Bytes bytes = ReadBytes(first);
-  ASSERT_EQ(bytes.size(), 264644u);
+  ASSERT_EQ(bytes.size(), figures::kDefaultFileSize);
   EXPECT_EQ(std::string(bytes.data(), 4), "RIFF");
   EXPECT_EQ(LE32At(bytes, 4), 264636u);
   EXPECT_EQ(std::string(bytes.data() + 8, 8), "WAVEfmt ");
@@ -132,8 +133,8 @@ TEST_F(SaveRenderingTest, DefaultRenderingIsWrittenWithItsOwnHeaderAndSamples) {
   std::vector<short> samples(info.frames);
   EXPECT_EQ(sf_read_short(file, samples.data(), info.frames), info.frames);
   sf_close(file);
-  const std::vector<short> expectedStart = {0, 4175, 8266, 12190, 15869, 19228};
-  EXPECT_TRUE(std::equal(expectedStart.begin(), expectedStart.end(), samples.begin()));
+  const auto& expectedStart = figures::kDefaultSineStart;
+  EXPECT_TRUE(std::equal(std::begin(expectedStart), std::end(expectedStart), samples.begin()));
   std::size_t differing = 0;
   for (std::size_t i = 0; i < samples.size(); ++i) differing += samples[i] != SampleAt(i);
   EXPECT_EQ(differing, 0u);
@@ -163,7 +164,7 @@ TEST_F(SaveRenderingTest, ExistingFilesAreReplacedOnlyAfterYes) {
   EXPECT_EQ(fs::file_size(empty), 0u);
 
   Save({ChooseFile(target), PressButton("Yes")});
-  EXPECT_EQ(fs::file_size(target), 264644u);
+  EXPECT_EQ(fs::file_size(target), figures::kDefaultFileSize);
   EXPECT_EQ(FolderEntries(folder_), (std::vector<fs::path>{empty, target}));
 }
 

@@ -6,6 +6,7 @@
 
 #include "controls/canvas_slider.h"
 #include "running_program.h"
+#include "tests/figures.h"
 
 using namespace quorvel_test;
 
@@ -111,7 +112,7 @@ TEST(StartUp, BufferIsBuiltForTwentySecondsAndEmpty) {
   EXPECT_EQ(CurrentRenderSettings.bytesPerSample, 2);
   EXPECT_EQ(CurrentRenderSettings.sampleRate, 44100);
   ASSERT_NE(MainWavBuffer, nullptr);
-  EXPECT_EQ(WavBufferBlockSize(), 1764044u);
+  EXPECT_EQ(WavBufferBlockSize(), figures::kStartBlockSize);
   EXPECT_EQ(RiffSize(), 1764036u);
   EXPECT_EQ(DataSize(), 0u);
   EXPECT_EQ(RenderMarker, 0);

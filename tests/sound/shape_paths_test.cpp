@@ -13,6 +13,7 @@
 
 #include "sound/vector_paths.h"
 #include "sound/wav_buffer.h"
+#include "tests/figures.h"
 #include "tests/sound/engine_block.h"
 
 namespace {
@@ -149,7 +150,7 @@ TEST(ShapePaths, EveryPathGivesTheDefaultFigures) {
     if (!RunsHere(path)) continue;
     SCOPED_TRACE(PathName(path));
     const std::vector<std::uint8_t> sine = RenderOn(path, {997.0f, 90, 3.0f}, kShapeSine);
-    const std::int16_t first[] = {0, 4175, 8266, 12190, 15869, 19228};
+    const auto& first = figures::kDefaultSineStart;
     for (std::size_t i = 0; i < std::size(first); ++i) EXPECT_EQ(SampleIn(sine, i), first[i]) << i;
     std::int16_t highest = 0;
     std::int16_t lowest = 0;
@@ -157,8 +158,8 @@ TEST(ShapePaths, EveryPathGivesTheDefaultFigures) {
       highest = std::max(highest, SampleIn(sine, i));
       lowest = std::min(lowest, SampleIn(sine, i));
     }
-    EXPECT_EQ(highest, 29490);
-    EXPECT_EQ(lowest, -29490);
+    EXPECT_EQ(highest, figures::kPeakAt90Percent);
+    EXPECT_EQ(lowest, -figures::kPeakAt90Percent);
     EXPECT_EQ(ReadLE32(sine.data() + kDataSizeOffset), 264600u);
 
     const std::vector<std::uint8_t> saw = RenderOn(path, {997.0f, 90, 3.0f}, kShapeSaw);

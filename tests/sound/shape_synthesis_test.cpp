@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sound/wav_buffer.h"
+#include "tests/figures.h"
 #include "tests/sound/engine_block.h"
 
 namespace {
@@ -70,14 +71,16 @@ TEST(ShapeSynthesis, DefaultSine) {
   EXPECT_EQ(outcome.frequency, 997.0f);
   EXPECT_FALSE(outcome.frequencyClamped);
   ASSERT_EQ(DataSize(), 264600u);
-  EXPECT_EQ(FirstSamples(6), (std::vector<std::int16_t>{0, 4175, 8266, 12190, 15869, 19228}));
+  EXPECT_EQ(FirstSamples(6), (std::vector<std::int16_t>(std::begin(figures::kDefaultSineStart),
+                                                        std::end(figures::kDefaultSineStart))));
 
   const std::vector<std::int16_t> samples = RenderedSamples();
   ASSERT_EQ(samples.size(), 132300u);
-  EXPECT_EQ(*std::max_element(samples.begin(), samples.end()), 29490);
-  EXPECT_EQ(*std::min_element(samples.begin(), samples.end()), -29490);
-  EXPECT_NE(samples.back(), 0);                                 // the last frame is written...
-  EXPECT_TRUE(AllZero(Block + kWavHeaderSize + 264600, 1000));  // ...and nothing after it
+  EXPECT_EQ(*std::max_element(samples.begin(), samples.end()), figures::kPeakAt90Percent);
+  EXPECT_EQ(*std::min_element(samples.begin(), samples.end()), -figures::kPeakAt90Percent);
+  EXPECT_NE(samples.back(), 0);  // the last frame is written...
+  EXPECT_TRUE(AllZero(Block + kWavHeaderSize + figures::kDefaultDataSize,
+                      1000));  // ...and nothing after it
 }
 
 TEST(ShapeSynthesis, SawSquareAndTriangleStarts) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sound/wav_buffer.h"
+#include "tests/figures.h"
 #include "tests/sound/engine_block.h"
 
 namespace {
@@ -90,7 +91,7 @@ TEST(WavBuffer, StartValuesBuildTheMonoBuffer) {
   const RenderSettings start = kStartRenderSettings;
   const std::uint8_t* buffer =
       BuildMain(kCapacitySeconds, start.channels, start.bytesPerSample, start.sampleRate);
-  EXPECT_EQ(WavBufferBlockSize(), 1764044u);
+  EXPECT_EQ(WavBufferBlockSize(), figures::kStartBlockSize);
   EXPECT_EQ(ReadLE32(buffer + kDataSizeOffset), 1764000u);
 }
 
