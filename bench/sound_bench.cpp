@@ -19,16 +19,15 @@ namespace {
 std::uint8_t* Block = nullptr;
 
 constexpr std::int16_t kStereo = 2;
-constexpr std::int16_t kBytesPerSample = 2;
 constexpr std::int32_t kHighRate = 192000;
 constexpr float kLongestSliderLength = 10.0f;
 constexpr float kFrequency = 997.0f;
 constexpr std::int64_t kAmplitude = 90;
 constexpr std::int64_t kFrames = 1'920'000;
-constexpr std::int64_t kDataBytes = kFrames * kStereo * kBytesPerSample;
+constexpr std::int64_t kDataBytes = kFrames * kStereo * kSixteenBitSampleBytes;
 
 void BuildWorstBuffer() {
-  Block = BuildWavBuffer(kCapacitySeconds, kStereo, kBytesPerSample, kHighRate);
+  Block = BuildWavBuffer(kCapacitySeconds, kStereo, kSixteenBitSampleBytes, kHighRate);
 }
 
 void RenderWorstCase(int shape, SynthesisPath path = SynthesisPath::kFastest) {

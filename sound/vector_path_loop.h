@@ -44,7 +44,8 @@ template <typename Unit, typename Unit::Values (*ShapeValues)(typename Unit::Val
 std::size_t RenderGroups(const VectorFrames& frames, float& phase) {
   const std::size_t groups = frames.frames / Unit::kCount;
   if (groups == 0) return 0;
-  const std::size_t groupBytes = Unit::kCount * kBytesPerVectorSample * frames.channels;
+  const std::size_t groupBytes =
+      Unit::kCount * std::size_t{kSixteenBitSampleBytes} * frames.channels;
   const float increment = frames.increment;
   const double peak = frames.peak;
   float next = phase;  // a local, so the chain stays in a register

@@ -36,8 +36,6 @@ const char* PathName(SynthesisPath path);
 RenderOutcome RenderShapeOnPath(SynthesisPath path, std::uint8_t* buffer, float frequency,
                                 std::int64_t amplitude, float length, int shape);
 
-constexpr std::size_t kBytesPerVectorSample = 2;
-
 struct VectorFrames {
   std::uint8_t* out;
   std::size_t frames;

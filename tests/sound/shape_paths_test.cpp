@@ -20,7 +20,6 @@ namespace {
 
 constexpr std::int32_t kRates[] = {44100, 192000};
 constexpr std::int16_t kChannelCounts[] = {1, 2};
-constexpr std::size_t kBytesPerSample = 2;
 constexpr SynthesisPath kVectorPaths[] = {SynthesisPath::kAvx2, SynthesisPath::kAvx512};
 constexpr SynthesisPath kEveryPath[] = {SynthesisPath::kPlain, SynthesisPath::kAvx2,
                                         SynthesisPath::kAvx512};
@@ -58,7 +57,8 @@ std::string Describe(std::int32_t rate, std::int16_t channels, const Render& r, 
 }
 
 std::int16_t SampleIn(const std::vector<std::uint8_t>& image, std::size_t index) {
-  const std::uint8_t* at = image.data() + kWavHeaderSize + kBytesPerSample * index;
+  const std::uint8_t* at =
+      image.data() + kWavHeaderSize + std::size_t{kSixteenBitSampleBytes} * index;
   return static_cast<std::int16_t>(ReadLE16(at));
 }
 
@@ -100,7 +100,7 @@ SineAgreement CompareWithPlatformSine(const std::vector<std::uint8_t>& image, co
                                       std::int16_t channels) {
   SineAgreement agreement;
   const std::uint32_t dataSize = ReadLE32(image.data() + kDataSizeOffset);
-  const std::size_t frames = dataSize / (kBytesPerSample * channels);
+  const std::size_t frames = dataSize / (std::size_t{kSixteenBitSampleBytes} * channels);
   const double peak = ComputePeak(r.amplitude);
   const float increment = ComputePhaseIncrement(renderedFrequency, rate);
   float phase = 0.0f;
