@@ -7,7 +7,10 @@
 #include <QComboBox>
 #include <QLabel>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/canvas_internals.h"
+#include "toolkit/control_internals.h"
+#include "toolkit/service_internals.h"
+#include "toolkit/status_bar_internals.h"
 
 namespace toolkit {
 namespace {

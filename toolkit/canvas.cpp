@@ -8,8 +8,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "toolkit/canvas_internals.h"
+#include "toolkit/control_internals.h"
+#include "toolkit/event_queue.h"
 #include "toolkit/pointer_confinement.h"
-#include "toolkit/qt_objects.h"
+#include "toolkit/toolkit_testing.h"
 
 namespace toolkit {
 namespace {

@@ -9,7 +9,13 @@
 #include <map>
 #include <vector>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/canvas_internals.h"
+#include "toolkit/control_internals.h"
+#include "toolkit/event_queue.h"
+#include "toolkit/qt_colours.h"
+#include "toolkit/service_internals.h"
+#include "toolkit/toolkit_testing.h"
+#include "toolkit/window_internals.h"
 
 namespace toolkit {
 namespace {

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/window_internals.h"
 
 namespace {
 

@@ -2,7 +2,11 @@
 #include <QPainter>
 #include <QPointer>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/canvas_internals.h"
+#include "toolkit/control_internals.h"
+#include "toolkit/qt_colours.h"
+#include "toolkit/service_internals.h"
+#include "toolkit/window_internals.h"
 
 namespace toolkit {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <deque>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/event_queue.h"
 
 namespace toolkit {
 namespace {

@@ -8,7 +8,8 @@
 #include <map>
 #include <memory>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/service_internals.h"
+#include "toolkit/toolkit_testing.h"
 
 namespace toolkit {
 namespace {

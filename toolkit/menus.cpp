@@ -7,7 +7,9 @@
 #include <map>
 #include <vector>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/event_queue.h"
+#include "toolkit/toolkit_testing.h"
+#include "toolkit/window_internals.h"
 
 namespace toolkit {
 namespace {

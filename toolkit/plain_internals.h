@@ -6,7 +6,8 @@
 
 namespace toolkit {
 
-// References are the objects' addresses; the program treats them as opaque.
+// References handed out for controls, the status bar and windows are the objects' addresses.
+// The program treats them as opaque; only the toolkit's own tests rely on the cast.
 template <typename T>
 ObjectRef RefOf(T* object) {
   return reinterpret_cast<ObjectRef>(object);

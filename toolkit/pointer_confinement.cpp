@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/canvas_internals.h"
 
 namespace toolkit {
 namespace {

@@ -8,7 +8,13 @@
 
 #include <memory>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/canvas_internals.h"
+#include "toolkit/control_internals.h"
+#include "toolkit/event_queue.h"
+#include "toolkit/qt_colours.h"
+#include "toolkit/service_internals.h"
+#include "toolkit/status_bar_internals.h"
+#include "toolkit/window_internals.h"
 
 namespace {
 

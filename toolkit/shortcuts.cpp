@@ -1,7 +1,8 @@
 // Keyboard shortcuts of a window, raising command events.
 #include <QShortcut>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/event_queue.h"
+#include "toolkit/window_internals.h"
 
 namespace {
 

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/service_internals.h"
+#include "toolkit/status_bar_internals.h"
+#include "toolkit/toolkit_testing.h"
+#include "toolkit/window_internals.h"
 
 namespace toolkit {
 namespace {

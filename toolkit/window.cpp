@@ -8,7 +8,12 @@
 #include <map>
 #include <memory>
 
-#include "toolkit/qt_objects.h"
+#include "toolkit/event_queue.h"
+#include "toolkit/qt_colours.h"
+#include "toolkit/service_internals.h"
+#include "toolkit/status_bar_internals.h"
+#include "toolkit/toolkit_testing.h"
+#include "toolkit/window_internals.h"
 
 namespace toolkit {
 namespace {
