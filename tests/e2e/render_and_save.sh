@@ -85,11 +85,20 @@ choose_about_item() {
   fail "About > Tenbrisk Audio did not ask the browser"
 }
 
-# press_slider PANEL-Y INNER-X: a click in the slider whose outer top is at PANEL-Y.
+# slider_point PANEL-Y INNER-X: screen coordinates of that inner column of the slider whose outer
+# top is at PANEL-Y, halfway down it.
+slider_point() { at_panel $((74 + BORDER + $2)) $(($1 + BORDER + 10)); }
+
 press_slider() {
   local x y
-  read -r x y <<< "$(at_panel $((74 + BORDER + $2)) $(($1 + BORDER + 10)))"
+  read -r x y <<< "$(slider_point "$1" "$2")"
   xdotool mousemove --window "$WINDOW" "$x" "$y" click 1
+}
+
+# save_and_check FILE BYTES CHANNELS RATE FIRST-SAMPLES...: saves under FILE, then checks it.
+save_and_check() {
+  save_as "$1"
+  check_wav "$@"
 }
 LENGTH_Y=165
 AMPLITUDE_Y=125
@@ -122,40 +131,34 @@ else first_stereo="-29490 -29490 -29490 -29490"; fi
 check_wav stereo.wav 2304044 2 192000 $first_stereo
 
 echo "== Length slider dragged to 5.0 s"
-read -r from_x slider_y <<< "$(at_panel $((74 + BORDER + 10)) $((LENGTH_Y + BORDER + 10)))"
-read -r to_x _ <<< "$(at_panel $((74 + BORDER + 72)) 0)"
+read -r from_x slider_y <<< "$(slider_point $LENGTH_Y 10)"
+read -r to_x _ <<< "$(slider_point $LENGTH_Y 72)"
 xdotool mousemove --window "$WINDOW" "$from_x" "$slider_y" mousedown 1
 xdotool mousemove --window "$WINDOW" $(((from_x + to_x) / 2)) "$slider_y"
 xdotool mousemove --window "$WINDOW" "$to_x" "$slider_y" mouseup 1
-save_as long.wav
-check_wav long.wav 3840044 2 192000 $first_stereo
+save_and_check long.wav 3840044 2 192000 $first_stereo
 
 echo "== Length slider pressed at 3.5 s"
 # Under a comma locale a readout of "3,5" would be read as 3 s.
 press_slider $LENGTH_Y 50
-save_as short.wav
-check_wav short.wav 2688044 2 192000 $first_stereo
+save_and_check short.wav 2688044 2 192000 $first_stereo
 
 echo "== Length slider pressed in its last column: 10.0 s"
 press_slider $LENGTH_Y 144
-save_as longest.wav
-check_wav longest.wav 7680044 2 192000 $first_stereo
+save_and_check longest.wav 7680044 2 192000 $first_stereo
 
 echo "== Length slider pressed in its first column: 0.1 s"
 press_slider $LENGTH_Y 0
-save_as shortest.wav
-check_wav shortest.wav 76844 2 192000 $first_stereo
+save_and_check shortest.wav 76844 2 192000 $first_stereo
 
 echo "== Length slider pressed in its middle: 5.0 s"
 press_slider $LENGTH_Y 72
-save_as middle.wav
-check_wav middle.wav 3840044 2 192000 $first_stereo
+save_and_check middle.wav 3840044 2 192000 $first_stereo
 
 echo "== Amplitude slider pressed in its first and last columns: 0 and 100"
 press_slider $LENGTH_Y 0
 press_slider $AMPLITUDE_Y 0
-save_as silent.wav
-check_wav silent.wav 76844 2 192000 0 0 0 0
+save_and_check silent.wav 76844 2 192000 0 0 0 0
 press_slider $AMPLITUDE_Y 144
 save_as loudest.wav
 if [ "$(basename "$PROGRAM")" = quorvel32 ]; then loudest="0 0 -32767 -32767"

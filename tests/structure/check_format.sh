@@ -6,11 +6,9 @@ set -euo pipefail
 cd "$1"
 mapfile -t files < <(find app sound controls toolkit tests bench -name '*.cpp' -o -name '*.h' | sort)
 [ "${#files[@]}" -gt 0 ] || { echo "FAIL: no sources found"; exit 1; }
-if ! "$2" --dry-run --Werror "${files[@]}" 2>"${TMPDIR:-/tmp}/quorvel-format.$$"; then
-  grep -o '^[^:]*:[0-9]*' "${TMPDIR:-/tmp}/quorvel-format.$$" | sort -u | sed 's/^/FAIL: not formatted: /'
-  rm -f "${TMPDIR:-/tmp}/quorvel-format.$$"
+if ! complaints=$("$2" --dry-run --Werror "${files[@]}" 2>&1); then
+  grep -o '^[^:]*:[0-9]*' <<< "$complaints" | sort -u | sed 's/^/FAIL: not formatted: /'
   echo "Run: $2 -i <file> (the style is in .clang-format)"
   exit 1
 fi
-rm -f "${TMPDIR:-/tmp}/quorvel-format.$$"
 echo "PASS: ${#files[@]} files formatted"
