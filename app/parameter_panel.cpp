@@ -2,13 +2,13 @@
 #include "app/main_window.h"
 #include "app/shell.h"
 #include "controls/canvas_slider.h"
+#include "sound/wav_buffer.h"
 
 namespace {
 
 constexpr unsigned kPlainText = 0;
 constexpr unsigned kValueFieldOptions = kTextCentred | kTextSunkenBorder;
 
-constexpr const char* kShapeNames[] = {"sine", "saw", "square", "triangle"};
 constexpr int kFirstShape = 0;
 
 constexpr int kLengthStartValue = 30;
@@ -38,17 +38,17 @@ ObjectRef CreateSlider(int y, int value, int maximum) {
 // The order of creation is also the order in which Tab moves the focus.
 Labels CreateControls() {
   Labels labels{};
-  FrequencyField = CreateTextField(190, 24, 100, 25, "997", kTextBorderless);
+  FrequencyField = CreateTextField(190, 24, 100, 25, kStartFrequencyText, kTextBorderless);
   labels.frequency = CreateStaticText(196, 5, 120, 20, "Hertz", kPlainText);
   RenderButton = CreateButton(88, 222, 130, 25, "Rendering Shape");
   labels.shape = CreateStaticText(24, 5, 120, 20, "Shape", kPlainText);
   ShapeList = CreateShapeList();
   labels.length = CreateStaticText(254, 170, 110, 25, "Length", kPlainText);
   LengthSlider = CreateSlider(165, kLengthStartValue, kLengthMaximum);
-  LengthValueField = CreateStaticText(14, 165, 35, 25, "3.0", kValueFieldOptions);
+  LengthValueField = CreateStaticText(14, 165, 35, 25, kStartLengthText, kValueFieldOptions);
   labels.amplitude = CreateStaticText(248, 130, 105, 25, "Amplitude", kPlainText);
   AmplitudeSlider = CreateSlider(125, kAmplitudeStartValue, kAmplitudeMaximum);
-  AmplitudeValueField = CreateStaticText(14, 125, 35, 25, "90", kValueFieldOptions);
+  AmplitudeValueField = CreateStaticText(14, 125, 35, 25, kStartAmplitudeText, kValueFieldOptions);
   return labels;
 }
 

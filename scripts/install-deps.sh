@@ -10,7 +10,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libasound2-dev libxcb1-dev libsleef-dev
-  fonts-liberation2 xdg-utils
+  fonts-liberation2 xdg-utils libcli11-dev
 )
 # What the tests need besides: the 32-bit build and its emulator, the sanitizers and fuzzers,
 # the virtual desktops of the end-to-end tests, and the packaging checks.
@@ -54,6 +54,18 @@ missing() {
   done
 }
 
+# A mirror caught mid-sync fails one index file now and then; try again before giving up, and let
+# apt-get install say what is still missing if the lists stay incomplete.
+update_package_lists() {
+  local attempt
+  for attempt in 1 2 3; do
+    $SUDO apt-get update -qq && return 0
+    echo "apt-get update failed (attempt $attempt of 3)" >&2
+    sleep $((attempt * 10))
+  done
+  echo "Going on with the package lists that could be read" >&2
+}
+
 if [ "${1:-test}" = test ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
   NEED_UPDATE=1
@@ -62,7 +74,7 @@ fi
 mapfile -t TODO < <(missing "${WANTED[@]}")
 if [ "${#TODO[@]}" -gt 0 ] || [ -n "${NEED_UPDATE:-}" ]; then
   echo "Installing: ${TODO[*]:-(package lists only)}"
-  $SUDO apt-get update -qq
+  update_package_lists
   if [ "${#TODO[@]}" -gt 0 ]; then
     $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${TODO[@]}"
   fi

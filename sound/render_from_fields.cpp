@@ -5,9 +5,6 @@
 
 namespace {
 
-// The list shows the shapes in the order of their codes, which start at 1.
-constexpr int kShapeCodeOfFirstItem = 1;
-
 bool RenderingArmed() { return RenderMarker != 0 && RenderMarker == RenderButton; }
 
 }  // namespace
@@ -19,7 +16,7 @@ void RenderFromFields() {
   const float frequency = ReadDecimalText(ControlText(FrequencyField));
   const std::int64_t amplitude = ReadIntegerText(ControlText(AmplitudeValueField));
   const float length = ReadDecimalText(ControlText(LengthValueField));
-  const int shape = ListSelection(ShapeList) + kShapeCodeOfFirstItem;
+  const int shape = ListSelection(ShapeList) + kFirstShapeCode;
   const RenderOutcome outcome = RenderShape(MainWavBuffer, frequency, amplitude, length, shape);
   if (outcome.frequencyClamped) SetControlText(FrequencyField, outcome.fieldText);
 }

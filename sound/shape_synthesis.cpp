@@ -74,11 +74,6 @@ void ClampFrequency(RenderOutcome& outcome, std::uint32_t sampleRate) {
   }
 }
 
-float ClampLength(float length) {
-  if (!(length >= kShortestLength)) return kShortestLength;
-  return std::min(length, kLongestLength);
-}
-
 // Whole cycles over the length, halves rounded away from zero.
 float FitWholeCycles(float frequency, float length) {
   const double exact = double{frequency} * length;
@@ -179,7 +174,49 @@ void RenderShapeFrames(const FramePlan& plan, std::uint32_t channels, int shape,
   RenderPlainFrames(rest, channels, shape, phase);
 }
 
+RenderOutcome RenderShapeInBlock(SynthesisPath path, std::uint8_t* buffer, std::size_t blockSize,
+                                 float frequency, std::int64_t amplitude, float length, int shape) {
+  if (blockSize < kWavHeaderSize) return RenderOutcome{frequency, false, {}};
+  const BufferFormat format = ReadBufferFormat(buffer, blockSize);
+  if (!format.Renderable()) {
+    SetWavDataSize(buffer, 0);
+    return RenderOutcome{frequency, false, {}};
+  }
+
+  const RenderOutcome outcome = PlanFrequency(frequency, length, format.sampleRate);
+  amplitude = ClampAmplitude(amplitude);
+  length = ClampLength(length);
+
+  const std::size_t dataBytes = DataBytesFor(length, format);
+  SetWavDataSize(buffer, static_cast<std::uint32_t>(dataBytes));
+
+  FramePlan plan;
+  plan.out = buffer + kWavHeaderSize;
+  plan.frameSize = format.FrameSize();
+  plan.frames = dataBytes / plan.frameSize;
+  plan.increment = ComputePhaseIncrement(outcome.frequency, format.sampleRate);
+  plan.peak = ComputePeak(amplitude);
+  RenderShapeFrames(plan, format.channels, shape, path);
+  return outcome;
+}
+
 }  // namespace
+
+float ClampLength(float length) {
+  if (!(length >= kShortestLength)) return kShortestLength;
+  return std::min(length, kLongestLength);
+}
+
+std::int64_t ClampAmplitude(std::int64_t amplitude) {
+  return std::clamp(amplitude, kLowestAmplitude, kHighestAmplitude);
+}
+
+RenderOutcome PlanFrequency(float frequency, float length, std::uint32_t sampleRate) {
+  RenderOutcome outcome{frequency, false, {}};
+  ClampFrequency(outcome, sampleRate);
+  outcome.frequency = FitWholeCycles(outcome.frequency, ClampLength(length));
+  return outcome;
+}
 
 float ComputePhaseIncrement(float frequency, std::uint32_t sampleRate) {
   if (sampleRate == 0) return 0.0f;
@@ -197,29 +234,12 @@ RenderOutcome RenderShape(std::uint8_t* buffer, float frequency, std::int64_t am
 
 RenderOutcome RenderShapeOnPath(SynthesisPath path, std::uint8_t* buffer, float frequency,
                                 std::int64_t amplitude, float length, int shape) {
-  RenderOutcome outcome{frequency, false, {}};
-  const std::size_t blockSize = WavBlockSizeOf(buffer);
-  if (blockSize < kWavHeaderSize) return outcome;
-  const BufferFormat format = ReadBufferFormat(buffer, blockSize);
-  if (!format.Renderable()) {
-    SetWavDataSize(buffer, 0);
-    return outcome;
-  }
+  return RenderShapeInBlock(path, buffer, WavBlockSizeOf(buffer), frequency, amplitude, length,
+                            shape);
+}
 
-  ClampFrequency(outcome, format.sampleRate);
-  amplitude = std::clamp(amplitude, kLowestAmplitude, kHighestAmplitude);
-  length = ClampLength(length);
-  outcome.frequency = FitWholeCycles(outcome.frequency, length);
-
-  const std::size_t dataBytes = DataBytesFor(length, format);
-  SetWavDataSize(buffer, static_cast<std::uint32_t>(dataBytes));
-
-  FramePlan plan;
-  plan.out = buffer + kWavHeaderSize;
-  plan.frameSize = format.FrameSize();
-  plan.frames = dataBytes / plan.frameSize;
-  plan.increment = ComputePhaseIncrement(outcome.frequency, format.sampleRate);
-  plan.peak = ComputePeak(amplitude);
-  RenderShapeFrames(plan, format.channels, shape, path);
-  return outcome;
+RenderOutcome RenderShapeIntoImage(WavImage& image, float frequency, std::int64_t amplitude,
+                                   float length, int shape) {
+  return RenderShapeInBlock(SynthesisPath::kFastest, image.block.get(), image.size, frequency,
+                            amplitude, length, shape);
 }

@@ -1,17 +1,21 @@
 #include "sound/wav_buffer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-// The header of the last block built. Preset: the chunk names, format chunk size 16 and format
-// tag 1 (integer PCM); each build writes the rest before the header is copied into the block.
-std::uint8_t gHeaderTemplate[kWavHeaderSize] = {
+// The constant fields of every header: the chunk names, format chunk size 16 and format tag 1
+// (integer PCM). A build writes the rest.
+constexpr std::array<std::uint8_t, kWavHeaderSize> kHeaderPreset = {
     'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16,  0,   0, 0, 1, 0,
     0,   0,   0,   0,   0, 0, 0, 0, 0,   0,   0,   0,   0,   0,   'd', 'a', 't', 'a', 0, 0, 0, 0};
+// The header of the last block built: each build writes its fields here before the header is
+// copied into the block.
+std::array<std::uint8_t, kWavHeaderSize> gHeaderTemplate = kHeaderPreset;
 
 std::uint8_t* gLastBlock = nullptr;
 std::size_t gLastBlockSize = 0;
@@ -32,19 +36,18 @@ std::uint32_t DataSizeFor(float duration, std::int16_t channels, std::int16_t by
   return dataSize < largest ? static_cast<std::uint32_t>(dataSize) : kLargestWavDataSize;
 }
 
-void WriteHeaderTemplate(std::uint32_t dataSize, std::int16_t channels, std::int16_t bytesPerSample,
-                         std::int32_t sampleRate) {
+void WriteHeader(std::uint8_t* header, std::uint32_t dataSize, std::int16_t channels,
+                 std::int16_t bytesPerSample, std::int32_t sampleRate) {
   // Fields wrap to their width when a caller passes a format no WAV file can hold.
   const std::int64_t byteRate = std::int64_t{sampleRate} * bytesPerSample * channels;
-  WriteLE32(gHeaderTemplate + kRiffSizeOffset, dataSize + kRiffSizeOverData);
-  WriteLE16(gHeaderTemplate + kChannelsOffset, static_cast<std::uint16_t>(channels));
-  WriteLE32(gHeaderTemplate + kSampleRateOffset, static_cast<std::uint32_t>(sampleRate));
-  WriteLE32(gHeaderTemplate + kByteRateOffset, static_cast<std::uint32_t>(byteRate));
-  WriteLE16(gHeaderTemplate + kBlockAlignOffset,
-            static_cast<std::uint16_t>(channels * bytesPerSample));
-  WriteLE16(gHeaderTemplate + kBitsPerSampleOffset,
+  WriteLE32(header + kRiffSizeOffset, dataSize + kRiffSizeOverData);
+  WriteLE16(header + kChannelsOffset, static_cast<std::uint16_t>(channels));
+  WriteLE32(header + kSampleRateOffset, static_cast<std::uint32_t>(sampleRate));
+  WriteLE32(header + kByteRateOffset, static_cast<std::uint32_t>(byteRate));
+  WriteLE16(header + kBlockAlignOffset, static_cast<std::uint16_t>(channels * bytesPerSample));
+  WriteLE16(header + kBitsPerSampleOffset,
             static_cast<std::uint16_t>(bytesPerSample * kBitsPerByte));
-  WriteLE32(gHeaderTemplate + kDataSizeOffset, dataSize);
+  WriteLE32(header + kDataSizeOffset, dataSize);
 }
 
 void ReleaseLastBlock() {
@@ -63,7 +66,7 @@ void CopyFileHeader(const std::uint8_t* buffer, std::uint8_t* header) {
 std::uint8_t* BuildWavBuffer(float duration, std::int16_t channels, std::int16_t bytesPerSample,
                              std::int32_t sampleRate) {
   const std::uint32_t dataSize = DataSizeFor(duration, channels, bytesPerSample, sampleRate);
-  WriteHeaderTemplate(dataSize, channels, bytesPerSample, sampleRate);
+  WriteHeader(gHeaderTemplate.data(), dataSize, channels, bytesPerSample, sampleRate);
   ReleaseLastBlock();
 
   const std::size_t blockSize = std::size_t{dataSize} + kWavHeaderSize;  // RIFF size + 8
@@ -71,12 +74,12 @@ std::uint8_t* BuildWavBuffer(float duration, std::int16_t channels, std::int16_t
   gLastBlockSize = blockSize;
   gLastBlockSilent = true;
   if (gLastBlock == nullptr) {
-    WriteLE32(gHeaderTemplate + kRiffSizeOffset, kRiffSizeOverData);
-    WriteLE32(gHeaderTemplate + kDataSizeOffset, 0);
+    WriteLE32(gHeaderTemplate.data() + kRiffSizeOffset, kRiffSizeOverData);
+    WriteLE32(gHeaderTemplate.data() + kDataSizeOffset, 0);
     gLastBlock = gNoRoomImage;
     gLastBlockSize = kWavHeaderSize;
   }
-  std::memcpy(gLastBlock, gHeaderTemplate, kWavHeaderSize);
+  std::memcpy(gLastBlock, gHeaderTemplate.data(), kWavHeaderSize);
   return gLastBlock;
 }
 
@@ -89,6 +92,27 @@ void SetWavDataSize(std::uint8_t* buffer, std::uint32_t dataSize) {
 
 std::size_t WavBlockSizeOf(const std::uint8_t* buffer) {
   return buffer != nullptr && buffer == gLastBlock ? gLastBlockSize : 0;
+}
+
+WavImage BuildWavImage(float duration, std::int16_t channels, std::int16_t bytesPerSample,
+                       std::int32_t sampleRate) {
+  const std::uint32_t dataSize = DataSizeFor(duration, channels, bytesPerSample, sampleRate);
+  const std::size_t blockSize = std::size_t{dataSize} + kWavHeaderSize;
+  WavImage image{WavImage::Block(static_cast<std::uint8_t*>(std::calloc(blockSize, 1))), 0};
+  if (image.block == nullptr) return image;
+  image.size = blockSize;
+  std::memcpy(image.block.get(), kHeaderPreset.data(), kWavHeaderSize);
+  WriteHeader(image.block.get(), dataSize, channels, bytesPerSample, sampleRate);
+  return image;
+}
+
+void EmptyWavImage(WavImage& image) {
+  if (image.size < kWavHeaderSize) return;
+  std::uint8_t* block = image.block.get();
+  const std::size_t room = image.size - kWavHeaderSize;
+  const std::size_t dataSize = std::min<std::size_t>(ReadLE32(block + kDataSizeOffset), room);
+  std::memset(block + kWavHeaderSize, 0, dataSize);
+  SetWavDataSize(block, 0);
 }
 
 void EmptyWavBlock(std::uint8_t* buffer) {

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string_view>
 
 // ---- render settings -------------------------------------------------------------------------
@@ -59,6 +61,21 @@ constexpr std::uint32_t kLargestWavDataSize = 0xFFFFFFFFu - kWavHeaderSize;
 // build, anything else (a null or stale reference) is left alone.
 void EmptyWavBlock(std::uint8_t* buffer);
 
+// A block laid out and built as BuildWavBuffer's, but owned by its user: for renders outside the
+// window, several at a time. Pages that are never written take no memory.
+struct WavImage {
+  struct FreeBlock {
+    void operator()(std::uint8_t* block) const { std::free(block); }
+  };
+  using Block = std::unique_ptr<std::uint8_t, FreeBlock>;
+  Block block;
+  std::size_t size;  // 0 when the block could not be allocated
+};
+WavImage BuildWavImage(float duration, std::int16_t channels, std::int16_t bytesPerSample,
+                       std::int32_t sampleRate);
+// As EmptyWavBlock: silence where the last render wrote, data size 0.
+void EmptyWavImage(WavImage& image);
+
 // Inline: the plain synthesis path writes every sample through WriteLE16.
 inline std::uint16_t ReadLE16(const std::uint8_t* at) {
   return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
@@ -88,6 +105,13 @@ void CopyFileHeader(const std::uint8_t* buffer, std::uint8_t* header);
 // ---- shape synthesis -------------------------------------------------------------------------
 
 enum ShapeCode : int { kShapeSine = 1, kShapeSaw = 2, kShapeSquare = 3, kShapeTriangle = 4 };
+// The shapes' names in the order of their codes, as the window's list shows them.
+constexpr const char* kShapeNames[] = {"sine", "saw", "square", "triangle"};
+constexpr int kFirstShapeCode = kShapeSine;
+// The parameter texts the window starts with; the render command's defaults too.
+constexpr const char* kStartFrequencyText = "997";
+constexpr const char* kStartAmplitudeText = "90";
+constexpr const char* kStartLengthText = "3.0";
 
 constexpr float kPiF = 3.14159265358979323846f;
 constexpr float kTwoPiF = 6.28318530717958647692f;
@@ -120,6 +144,16 @@ float ComputePeak(std::int64_t amplitude);
 // renders nothing (data size 0). Codes other than the four shapes render silence.
 RenderOutcome RenderShape(std::uint8_t* buffer, float frequency, std::int64_t amplitude,
                           float length, int shape);
+
+// RenderShape into an image of its own, on the fastest path; the image must be empty.
+RenderOutcome RenderShapeIntoImage(WavImage& image, float frequency, std::int64_t amplitude,
+                                   float length, int shape);
+// The length and amplitude that RenderShape renders for the ones given.
+float ClampLength(float length);
+std::int64_t ClampAmplitude(std::int64_t amplitude);
+// The frequency that RenderShape would render at this sample rate, and its clamp, without
+// rendering: the ceiling and floor, then the whole-cycle fit over the clamped length.
+RenderOutcome PlanFrequency(float frequency, float length, std::uint32_t sampleRate);
 
 // ---- text readers ----------------------------------------------------------------------------
 

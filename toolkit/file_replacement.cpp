@@ -152,7 +152,7 @@ bool UnnamedFilesUnsupported(int error) {
 }
 
 std::string RandomLinkName() {
-  static std::random_device source;
+  thread_local std::random_device source;
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::string name = kLinkNamePrefix;
   for (int i = 0; i < 6; ++i) {
@@ -403,6 +403,19 @@ int OpenFolder(const std::string& folder) {
   return ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
 }
 
+// The folder a write goes to, opened; -1 with the reason noted when the name cannot be a file's
+// or the folder cannot be opened.
+int OpenFolderOf(const Place& place) {
+  if (place.name.empty() || place.name == "." || place.name == "..") {
+    errno = EISDIR;
+    FailOnFile();
+    return -1;
+  }
+  const int folder = OpenFolder(place.folder);
+  if (folder < 0) FailInFolder(place.folder);
+  return folder;
+}
+
 }  // namespace
 }  // namespace toolkit
 
@@ -413,13 +426,9 @@ bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& block
   if (!ResolveLinks(path, place)) {
     return false;
   }
-  if (place.name.empty() || place.name == "." || place.name == "..") {
-    errno = EISDIR;
-    return FailOnFile();
-  }
-  Descriptor folder(OpenFolder(place.folder));
+  const Descriptor folder(OpenFolderOf(place));
   if (!folder.valid()) {
-    return FailInFolder(place.folder);
+    return false;
   }
   struct stat status {};
   if (::fstatat(folder.get(), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -435,4 +444,20 @@ bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& block
     return RefuseNonRegular(status.st_mode);
   }
   return ReplaceExistingFile(folder.get(), place, blocks);
+}
+
+bool WriteNewFile(const std::string& path, const std::vector<ByteBlock>& blocks) {
+  const Place place{FolderOf(path), NameOf(path)};
+  const Descriptor folder(OpenFolderOf(place));
+  if (!folder.valid()) {
+    return false;
+  }
+  struct stat status {};
+  if (::fstatat(folder.get(), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
+    errno = EEXIST;
+    return FailOnFile();
+  }
+  if (errno != ENOENT) return FailInFolder(place.folder);
+  // Naming the finished file fails with EEXIST if something took the name in the meantime.
+  return CreateNewFile(folder.get(), place, blocks);
 }

@@ -16,7 +16,7 @@ namespace toolkit {
 namespace {
 
 std::map<int, std::FILE*> files;
-std::string lastErrorText;
+thread_local std::string lastErrorText;
 
 bool Fail() {
   NoteFileError(errno);

@@ -207,23 +207,8 @@ std::string AskSaveFileName(const std::string& title, const std::string& default
 
 // ---- files -----------------------------------------------------------------------------------
 
-// True when anything is at path, a dangling symbolic link included.
-bool PathExists(const std::string& path);
-
-struct ByteBlock {
-  const void* data;
-  std::size_t length;
-};
-
-// Makes the blocks, one after the other, the whole content of the file at path, as creating it
-// and replacing an existing one would: symbolic links are followed, and the file keeps its mode,
-// owner, group, extended attributes and hard links. Only a file this user may write is
-// replaced, and never anything but a regular file. On failure the old content is left as it
-// was, except where the file can only be written in place and the write itself fails.
-bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& blocks);
-// The reason for the last failed file operation, e.g. "Permission denied"; never empty after a
-// failure.
-std::string LastFileError();
+// In their own header: they need no display, and the render command uses them alone.
+#include "toolkit/files.h"
 
 // ---- web -------------------------------------------------------------------------------------
 

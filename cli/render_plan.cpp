@@ -1,0 +1,104 @@
+#include "cli/render_plan.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <utility>
+
+#include "cli/output_names.h"
+#include "cli/render_report.h"
+
+namespace {
+
+int ShapeCodeNamed(const std::string& name) {
+  int code = kFirstShapeCode;
+  for (const char* known : kShapeNames) {
+    if (name == known) return code;
+    ++code;
+  }
+  return 0;
+}
+
+std::string Describe(const RenderJob& job) {
+  return job.shapeName + " at \"" + job.frequencyText + "\"";
+}
+
+// Two names for one file: the same path spelled differently, or links to one existing file.
+std::string SameFileFault(const std::vector<RenderJob>& jobs) {
+  if (jobs.size() > 1 && jobs.front().path == kStandardOutputName)
+    return "--output - writes one file, but the lists ask for " + std::to_string(jobs.size());
+  std::map<std::string, const RenderJob*> byName;
+  std::map<std::pair<dev_t, ino_t>, const RenderJob*> byFile;
+  for (const RenderJob& job : jobs) {
+    std::error_code ignored;
+    const std::string name =
+        job.path == kStandardOutputName
+            ? job.path
+            : std::filesystem::absolute(job.path, ignored).lexically_normal().string();
+    const RenderJob* other = nullptr;
+    if (auto [at, added] = byName.emplace(name, &job); !added) other = at->second;
+    struct stat status {};
+    if (other == nullptr && job.path != kStandardOutputName &&
+        ::stat(job.path.c_str(), &status) == 0) {
+      if (auto [at, added] = byFile.emplace(std::pair{status.st_dev, status.st_ino}, &job); !added)
+        other = at->second;
+    }
+    if (other != nullptr)
+      return "--output would write " + Describe(*other) + " and " + Describe(job) +
+             " to the same file " +
+             (job.path == other->path ? job.path : other->path + " = " + job.path) +
+             "; name each by {shape}, {frequency} or {rendered}";
+  }
+  return "";
+}
+
+std::string RequestFault(const RenderOptions& options) {
+  for (const std::string& shape : options.shapes)
+    if (ShapeCodeNamed(shape) == 0)
+      return "--shape: unknown shape \"" + shape + "\"; known are sine, saw, square and triangle";
+  if (options.outputTemplate.empty()) return "--output: the file name is empty";
+  return OutputTemplateFault(options.outputTemplate);
+}
+
+void NoteClamps(RenderPlan& plan, std::int32_t sampleRate) {
+  std::set<std::string> noted;
+  const auto note = [&](const std::string& text) {
+    if (!text.empty() && noted.insert(text).second) plan.clampNotes.push_back(text);
+  };
+  note(AmplitudeClampNote(plan.amplitude));
+  note(LengthClampNote(plan.length));
+  for (const RenderJob& job : plan.jobs)
+    note(FrequencyClampNote(job.frequencyText, job.frequency, job.planned, sampleRate));
+}
+
+RenderJob PlanJob(const RenderOptions& options, const RenderPlan& plan, const std::string& shape,
+                  const std::string& frequencyText) {
+  RenderJob job{ShapeCodeNamed(shape),          shape, frequencyText,
+                ReadDecimalText(frequencyText), {},    ""};
+  job.planned =
+      PlanFrequency(job.frequency, plan.length, static_cast<std::uint32_t>(options.sampleRate));
+  const NameFields fields{shape, frequencyText, NumberText(job.planned.frequency),
+                          std::to_string(options.sampleRate), std::to_string(options.channels)};
+  job.path = ExpandOutputTemplate(options.outputTemplate, fields);
+  return job;
+}
+
+}  // namespace
+
+RenderPlan PlanRenders(const RenderOptions& options) {
+  RenderPlan plan;
+  plan.fault = RequestFault(options);
+  if (!plan.fault.empty()) return plan;
+  plan.amplitude = ReadIntegerText(options.amplitudeText);
+  plan.length = ReadDecimalText(options.lengthText);
+  plan.parametersClamped = ClampAmplitude(plan.amplitude) != plan.amplitude ||
+                           !(ClampLength(plan.length) == plan.length);
+  for (const std::string& shape : options.shapes)
+    for (const std::string& frequencyText : options.frequencyTexts)
+      plan.jobs.push_back(PlanJob(options, plan, shape, frequencyText));
+  plan.fault = SameFileFault(plan.jobs);
+  if (plan.fault.empty()) NoteClamps(plan, options.sampleRate);
+  return plan;
+}

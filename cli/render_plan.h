@@ -1,0 +1,32 @@
+// Every file the request asks for, named and checked before anything is written.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/render_options.h"
+#include "sound/wav_buffer.h"
+
+// Writing to standard output instead of a file.
+constexpr const char* kStandardOutputName = "-";
+
+struct RenderJob {
+  int shapeCode;
+  std::string shapeName;
+  std::string frequencyText;
+  float frequency;        // as read from the text
+  RenderOutcome planned;  // what will be rendered
+  std::string path;
+};
+
+struct RenderPlan {
+  std::vector<RenderJob> jobs;
+  std::int64_t amplitude = 0;      // as read
+  float length = 0;                // as read
+  bool parametersClamped = false;  // the amplitude or the length
+  std::vector<std::string> clampNotes;
+  std::string fault;  // not empty: the request is wrong and nothing may be written
+};
+
+RenderPlan PlanRenders(const RenderOptions& options);

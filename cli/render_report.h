@@ -1,0 +1,34 @@
+// What the render command tells: one JSON line per file written, and clamps in words.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sound/wav_buffer.h"
+
+// Shortest text that reads back as the same float, whatever the locale: "997", "22050", "0.1".
+std::string NumberText(float value);
+
+// "" when the value was rendered as given, else e.g. "30000 Hz is above 22049 Hz at 44100 Hz:
+// rendered 22049 Hz".
+std::string FrequencyClampNote(const std::string& text, float given, const RenderOutcome& planned,
+                               std::int32_t sampleRate);
+std::string AmplitudeClampNote(std::int64_t given);
+std::string LengthClampNote(float given);
+
+struct WrittenFile {
+  std::string path;
+  std::string shape;
+  std::string frequencyText;
+  float rendered;
+  std::int32_t sampleRate;
+  std::int16_t channels;
+  std::int64_t amplitude;  // as rendered
+  float length;            // as rendered
+  std::uint32_t dataBytes;
+  bool clamped;
+};
+
+// One line of JSON, without its line end. Texts that are not UTF-8 have their faulty bytes
+// replaced, so that every line stays valid JSON.
+std::string JsonLine(const WrittenFile& file);

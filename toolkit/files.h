@@ -1,0 +1,28 @@
+// Writing whole files safely: what the save command and the render command write with. Plain C++
+// with no display: built as a library of its own that links no Qt.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// True when anything is at path, a dangling symbolic link included.
+bool PathExists(const std::string& path);
+
+struct ByteBlock {
+  const void* data;
+  std::size_t length;
+};
+
+// Makes the blocks, one after the other, the whole content of the file at path, as creating it
+// and replacing an existing one would: symbolic links are followed, and the file keeps its mode,
+// owner, group, extended attributes and hard links. Only a file this user may write is
+// replaced, and never anything but a regular file. On failure the old content is left as it
+// was, except where the file can only be written in place and the write itself fails.
+bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& blocks);
+// As WriteWholeFile for a path where nothing is yet, not even a dangling link; fails with "File
+// exists" otherwise, and also when something appears there while the file is being written.
+bool WriteNewFile(const std::string& path, const std::vector<ByteBlock>& blocks);
+// The reason for this thread's last failed file operation, e.g. "Permission denied"; never empty
+// after a failure. Writes to different paths may run in threads of their own.
+std::string LastFileError();
