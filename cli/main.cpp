@@ -11,8 +11,7 @@
 namespace {
 
 int Refuse(const std::string& fault) {
-  std::cerr << QUORVEL_RENDER_PROGRAM << ": " << fault
-            << "\nRun with --help for more information.\n";
+  std::cerr << FailureText(fault);
   return kExitBadRequest;
 }
 

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr char kListSeparator = ',';
+constexpr unsigned kMostJobs = 4096;
 
 std::string ShapeChoices() {
   std::string choices;
@@ -43,11 +44,15 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_flag("--quiet", options.quiet, "Print no line per file written");
   app.add_flag("--no-clobber", options.noClobber, "Refuse to replace existing files");
   app.add_option("--jobs", options.jobs, "Files rendered at the same time")
-      ->check(CLI::PositiveNumber)
+      ->check(CLI::Range(1u, kMostJobs))
       ->capture_default_str();
 }
 
 }  // namespace
+
+std::string FailureText(const std::string& fault) {
+  return QUORVEL_RENDER_PROGRAM ": " + fault + "\nRun with --help for more information.\n";
+}
 
 std::vector<std::string> SplitList(const std::string& list) {
   std::vector<std::string> items;
@@ -73,6 +78,8 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
   CLI::App app("Renders test tones to WAV files, byte for byte as " QUORVEL_WINDOW_PROGRAM
                " saves them.",
                QUORVEL_RENDER_PROGRAM);
+  app.failure_message(
+      [](const CLI::App*, const CLI::Error& error) { return FailureText(error.what()); });
   app.set_version_flag("--version", QUORVEL_RENDER_PROGRAM " " QUORVEL_VERSION);
   AddOptions(app, options, shapes, frequencies);
   try {

@@ -29,6 +29,8 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine ParseCommandLine(int argc, char** argv);
+// How a refused request is told on standard error.
+std::string FailureText(const std::string& fault);
 
 // "a,b,,c" gives "a", "b", "" and "c": an empty item is a text like any other.
 std::vector<std::string> SplitList(const std::string& list);
