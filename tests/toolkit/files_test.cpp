@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,4 +133,32 @@ TEST_F(Files, SomethingExistsAtAPathEvenWhenItIsADanglingLink) {
   EXPECT_TRUE(PathExists(PathOf("dangling")));
   EXPECT_EQ(FileSize(PathOf("dangling")), kFileMissing);
   EXPECT_TRUE(PathExists(folder_.path().toStdString()));
+}
+
+TEST_F(Files, ANewFileIsWrittenOnlyWhereNothingIsYet) {
+  ASSERT_TRUE(WriteNewFile(PathOf("new.wav"), {{"RIFF", 4}, {"data", 4}}));
+  EXPECT_EQ(Contents(PathOf("new.wav")), "RIFFdata");
+
+  // Nothing there may be replaced, a link that points nowhere included: writing through it
+  // would create a file the user did not name.
+  ASSERT_EQ(symlink("nowhere.wav", PathOf("dangling.wav").c_str()), 0);
+  Write(PathOf("old.wav"), "old");
+  for (const char* taken : {"new.wav", "old.wav", "dangling.wav", "."}) {
+    EXPECT_FALSE(WriteNewFile(PathOf(taken), {{"x", 1}})) << taken;
+  }
+  EXPECT_EQ(LastFileError(), "Is a directory");
+  EXPECT_FALSE(WriteNewFile(PathOf("old.wav"), {{"x", 1}}));
+  EXPECT_EQ(LastFileError(), "File exists");
+  EXPECT_EQ(Contents(PathOf("new.wav")), "RIFFdata");
+  EXPECT_EQ(Contents(PathOf("old.wav")), "old");
+  EXPECT_FALSE(PathExists(PathOf("nowhere.wav")));
+
+  // The reason is each thread's own, so writers in parallel each report theirs.
+  std::string otherThreadsError;
+  std::thread([&] {
+    EXPECT_FALSE(WriteNewFile(PathOf("gone/x.wav"), {{"x", 1}}));
+    otherThreadsError = LastFileError();
+  }).join();
+  EXPECT_EQ(otherThreadsError, "No such file or directory (the folder " + PathOf("gone") + ")");
+  EXPECT_EQ(LastFileError(), "File exists");
 }
