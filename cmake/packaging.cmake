@@ -1,6 +1,7 @@
-# Install rules (program, desktop entry, AppStream metainfo, icons, manual page, copyright,
-# changelog, lintian overrides) and the Debian package. quorvel64 and quorvel32 carry different application ids and
-# program names, so every installed path differs and both packages can be installed side by side.
+# Install rules (the window program and the render command, desktop entry, AppStream metainfo,
+# icons, manual pages, bash completion, copyright, changelog, lintian overrides) and the Debian
+# package. quorvel64 and quorvel32 carry different application ids and program names, so every
+# installed path differs and both packages can be installed side by side.
 include(GNUInstallDirs)
 
 # The maker's domain, and so its mail address and web site, in this one place. tenbrisk.example is
@@ -14,6 +15,7 @@ set(QUORVEL_MAINTAINER "${QUORVEL_MAKER_NAME} <${QUORVEL_MAKER_MAIL}>")
 
 set(QUORVEL_RELEASE_DATE "2026-12-08")
 string(TOUPPER ${QUORVEL_PROGRAM} QUORVEL_PROGRAM_UPPER)
+string(TOUPPER ${QUORVEL_RENDER_PROGRAM} QUORVEL_RENDER_PROGRAM_UPPER)
 
 set(QUORVEL_DATA_OUT ${PROJECT_BINARY_DIR}/data)
 configure_file(${PROJECT_SOURCE_DIR}/data/quorvel.desktop.in
@@ -29,9 +31,11 @@ configure_file(${PROJECT_SOURCE_DIR}/data/lintian-overrides.in
 find_program(QUORVEL_GZIP gzip REQUIRED)
 configure_file(${PROJECT_SOURCE_DIR}/data/man/quorvel.1.in ${QUORVEL_DATA_OUT}/${QUORVEL_PROGRAM}.1
                @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/data/man/quorvel-render.1.in
+               ${QUORVEL_DATA_OUT}/${QUORVEL_RENDER_PROGRAM}.1 @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/data/changelog.in ${QUORVEL_DATA_OUT}/changelog @ONLY)
 set(QUORVEL_COMPRESSED)
-foreach(name ${QUORVEL_PROGRAM}.1 changelog)
+foreach(name ${QUORVEL_PROGRAM}.1 ${QUORVEL_RENDER_PROGRAM}.1 changelog)
   add_custom_command(OUTPUT ${QUORVEL_DATA_OUT}/${name}.gz
     COMMAND ${QUORVEL_GZIP} -9 -n -k -f ${QUORVEL_DATA_OUT}/${name}
     DEPENDS ${QUORVEL_DATA_OUT}/${name}
@@ -40,23 +44,33 @@ foreach(name ${QUORVEL_PROGRAM}.1 changelog)
 endforeach()
 add_custom_target(quorvel_compressed_docs ALL DEPENDS ${QUORVEL_COMPRESSED})
 
-install(TARGETS ${QUORVEL_PROGRAM} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Named by the command it completes, where bash-completion looks it up on first use.
+configure_file(${PROJECT_SOURCE_DIR}/data/completion/quorvel-render.bash.in
+               ${QUORVEL_DATA_OUT}/completion/${QUORVEL_RENDER_PROGRAM} @ONLY)
+
+install(TARGETS ${QUORVEL_PROGRAM} ${QUORVEL_RENDER_PROGRAM}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # A stripping install (cpack, cmake --install --strip) strips as dh_strip does: besides the
-# symbols, the compiler's version notes (.comment, .note), which only make the program larger.
-install(CODE "
-  if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(
-      COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note --strip-unneeded
-              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${QUORVEL_PROGRAM}\"
-      COMMAND_ERROR_IS_FATAL ANY)
-  endif()")
+# symbols, the compiler's version notes (.comment, .note), which only make a program larger.
+foreach(program ${QUORVEL_PROGRAM} ${QUORVEL_RENDER_PROGRAM})
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(
+        COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note --strip-unneeded
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+endforeach()
 
 install(FILES ${QUORVEL_DATA_OUT}/${QUORVEL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${QUORVEL_DATA_OUT}/${QUORVEL_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${QUORVEL_DATA_OUT}/${QUORVEL_PROGRAM}.1.gz
+              ${QUORVEL_DATA_OUT}/${QUORVEL_RENDER_PROGRAM}.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${QUORVEL_DATA_OUT}/completion/${QUORVEL_RENDER_PROGRAM}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 # Debian's place, named by the package: GNUInstallDirs' DOCDIR would name the project instead.
 install(FILES ${QUORVEL_DATA_OUT}/copyright ${QUORVEL_DATA_OUT}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${QUORVEL_PROGRAM})

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Checks the Debian package: its name and architecture, its description, dependencies computed
-# from the binary, files owned by root, exactly the installed files, a program built for that
+# from the binaries, files owned by root, exactly the installed files, programs built for that
 # architecture, control fields that agree with its changelog, and no trace of the folders it was
 # built in.
 set -euo pipefail
-out=$1 program=$2 arch=$3 expected=$4 check_tree=$5 description=$6
-shift 6
+out=$1 program=$2 render=$3 arch=$4 expected=$5 check_tree=$6 description=$7
+shift 7
 build_folders=("$@")
 
 status=0
@@ -44,7 +44,7 @@ outside=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -vE '^\./(usr(/.*)?)?$' |
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT
 dpkg-deb -x "$deb" "$tree"
-"$check_tree" "$tree" "$expected" "$program" || status=1
+"$check_tree" "$tree" "$expected" "$program" "$render" || status=1
 
 # The control fields say what the package's own changelog says.
 unpacked=$tree/changelog.txt
@@ -60,8 +60,10 @@ case $arch in
   amd64) machine="Advanced Micro Devices X86-64" ;;
   i386) machine="Intel 80386" ;;
 esac
-readelf -h "$tree/usr/bin/$program" | grep -q "Machine: *$machine" ||
-  fail "usr/bin/$program is not built for $arch"
+for name in "$program" "$render"; do
+  header=$(readelf -h "$tree/usr/bin/$name" 2>&1) || true
+  grep -q "Machine: *$machine" <<<"$header" || fail "usr/bin/$name is not built for $arch"
+done
 
 # Debug information or a configured path would name them; the package must work anywhere.
 for folder in "${build_folders[@]}"; do

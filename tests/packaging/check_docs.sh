@@ -1,23 +1,26 @@
 #!/usr/bin/env bash
-# Checks the installed documentation as Debian wants it: a manual page that man renders without
-# a warning and whose NAME line whatis can read, a changelog whose latest entry is this release,
-# a machine-readable copyright file, and both compressed files made by gzip -9n.
+# Checks the installed documentation as Debian wants it: manual pages of both programs that man
+# renders without a warning, whose NAME lines whatis can read and that name each other, a page
+# of the render command that tells every option and report key the program has, a changelog
+# whose latest entry is this release, a machine-readable copyright file, and all compressed files
+# made by gzip -9n.
 set -uo pipefail
-root=$1 program=$2 app_id=$3
+root=$1 program=$2 app_id=$3 render=$4 emulator=${5:-}
 
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
 page=$root/usr/share/man/man1/$program.1.gz
+render_page=$root/usr/share/man/man1/$render.1.gz
 changelog=$root/usr/share/doc/$program/changelog.gz
 copyright=$root/usr/share/doc/$program/copyright
 metainfo=$root/usr/share/metainfo/$app_id.metainfo.xml
-for file in "$page" "$changelog" "$copyright" "$metainfo"; do
+for file in "$page" "$render_page" "$changelog" "$copyright" "$metainfo"; do
   [ -f "$file" ] || { echo "FAIL: $file is missing"; exit 1; }
 done
 
 # gzip -9 marks its output as maximally compressed; without -n it records a name and a time.
-for file in "$page" "$changelog"; do
+for file in "$page" "$render_page" "$changelog"; do
   kind=$(file -b "$file")
   case $kind in
     *"max compression"*) ;;
@@ -28,18 +31,59 @@ for file in "$page" "$changelog"; do
   esac
 done
 
-# The same check as lintian's: groff's warnings, at the width lintian renders with.
-warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
-[ -z "$warnings" ] || fail "man warns about $page: $warnings"
-whatis=$(lexgrog "$page" 2>&1) || fail "lexgrog finds no NAME line in $page: $whatis"
-case $whatis in
-  *"\"$program - "*) ;;
-  *) fail "the NAME line does not name $program: $whatis" ;;
-esac
-text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null | col -b)
-for wanted in "SYNOPSIS" "EXIT STATUS" "Soundcard not present" "pcm.!default { type null }"; do
-  grep -qF "$wanted" <<<"$text" || fail "the rendered manual page lacks \"$wanted\""
-done
+# The same check as lintian's: groff's warnings, at the width lintian renders with. Leaves the
+# page as text in $rendered for the checks of its content.
+check_page() {
+  local page=$1 name=$2 warnings whatis
+  warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "man warns about $page: $warnings"
+  whatis=$(lexgrog "$page" 2>&1) || fail "lexgrog finds no NAME line in $page: $whatis"
+  case $whatis in
+    *"\"$name - "*) ;;
+    *) fail "the NAME line does not name $name: $whatis" ;;
+  esac
+  rendered=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null | col -b)
+}
+# The text of one section of a rendered page: its lines up to the next heading.
+section() { awk -v name="$1" '/^[A-Z]/ { inside = ($0 == name); next } inside'; }
+lacks() {
+  local text=$1 where=$2
+  shift 2
+  for wanted in "$@"; do
+    grep -qF -- "$wanted" <<<"$text" || fail "$where lacks \"$wanted\""
+  done
+}
+
+check_page "$page" "$program"
+text=$rendered
+lacks "$text" "the rendered page of $program" \
+  "SYNOPSIS" "EXIT STATUS" "Soundcard not present" "pcm.!default { type null }"
+lacks "$(section "SEE ALSO" <<<"$text")" "the SEE ALSO of $program" "$render(1)"
+
+check_page "$render_page" "$render"
+render_text=$rendered
+lacks "$render_text" "the rendered page of $render" "SYNOPSIS" "EXIT STATUS" \
+  "$render --shape square --frequency 997,1000 --output 'sq-{frequency}.wav'"
+lacks "$(section "SEE ALSO" <<<"$render_text")" "the SEE ALSO of $render" "$program(1)"
+
+# What the program itself has: every option of its --help, and every key of its report line.
+run=()
+[ -z "$emulator" ] || run=("$emulator")
+help=$("${run[@]}" "$root/usr/bin/$render" --help) || fail "$render --help fails"
+options=$(grep -oE '^ +(-[a-z],)?--[a-z][a-z-]*' <<<"$help" | sed 's/.*,//; s/^ *//')
+[ -n "$options" ] || fail "no options in $render --help: $help"
+# shellcheck disable=SC2086 # one word per option
+lacks "$(section OPTIONS <<<"$render_text")" "the OPTIONS of $render" $options
+placeholders=$(grep -oE '\{[a-z]+\}' <<<"$help" | sort -u)
+# shellcheck disable=SC2086
+lacks "$(section OPTIONS <<<"$render_text")" "the OPTIONS of $render" $placeholders
+report=$("${run[@]}" "$root/usr/bin/$render" --length 0.1 --output - 2>&1 >/dev/null | tail -n 1) ||
+  fail "$render --output - fails: $report"
+keys=$(python3 -c 'import json, sys; print(" ".join(json.loads(sys.argv[1])))' "$report") ||
+  fail "the report of $render is not a JSON object: $report"
+[ -n "$keys" ] || fail "$render reports no keys"
+# shellcheck disable=SC2086
+lacks "$(section OUTPUT <<<"$render_text")" "the OUTPUT of $render" $keys
 
 # The changelog's latest entry is the release the metainfo names, for this package.
 release=$(python3 -c '

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks an installed tree (<root>/usr/...): exactly the expected files, icons of the sizes their
-# folders name, and a program that looks nowhere but the system for its libraries.
+# folders name, programs that look nowhere but the system for their libraries, and a render
+# command without Qt, which machines without a desktop can run.
 set -euo pipefail
-root=$1 expected=$2 program=$3
+root=$1 expected=$2 program=$3 render=$4
 
 status=0
 fail() { echo "FAIL: $*"; status=1; }
@@ -22,9 +23,21 @@ for svg in "$root"/usr/share/icons/hicolor/scalable/apps/*.svg; do
   grep -q '<svg' "$svg" && identify "$svg" >/dev/null 2>&1 || fail "$svg is not a readable SVG picture"
 done
 
-binary=$root/usr/bin/$program
-[ -x "$binary" ] || fail "$binary is missing or not executable"
-if readelf -d "$binary" | grep -E 'R(UN)?PATH'; then
-  fail "$binary keeps a library search path, most likely into the build tree"
+needed() { readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p'; }
+for name in "$program" "$render"; do
+  binary=$root/usr/bin/$name
+  [ -x "$binary" ] || { fail "$binary is missing or not executable"; continue; }
+  if readelf -d "$binary" | grep -E 'R(UN)?PATH'; then
+    fail "$binary keeps a library search path, most likely into the build tree"
+  fi
+done
+
+# The window program's list shows that Qt's libraries are seen where they are linked.
+if [ -x "$root/usr/bin/$program" ] && [ -x "$root/usr/bin/$render" ]; then
+  libraries=$(needed "$root/usr/bin/$program")
+  grep -q '^libQt6' <<<"$libraries" || fail "readelf lists no libQt6 library for $program: $libraries"
+  libraries=$(needed "$root/usr/bin/$render")
+  grep -q '^libc\.so' <<<"$libraries" || fail "readelf lists no libc for $render: $libraries"
+  if grep '^libQt6' <<<"$libraries"; then fail "$render links Qt (above)"; fi
 fi
 exit $status
