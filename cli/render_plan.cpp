@@ -12,6 +12,8 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 int ShapeCodeNamed(const std::string& name) {
   int code = kFirstShapeCode;
   for (const char* known : kShapeNames) {
@@ -25,18 +27,30 @@ std::string Describe(const RenderJob& job) {
   return job.shapeName + " at \"" + job.frequencyText + "\"";
 }
 
-// Two names for one file: the same path spelled differently, or links to one existing file.
+// Where writing `path` lands: symbolic links followed, dangling ones too, since writing through
+// one creates the file it names.
+std::string LandingName(const std::string& path) {
+  constexpr int kMostLinksFollowed = 40;
+  fs::path landing = path;
+  std::error_code error;
+  for (int followed = 0; followed < kMostLinksFollowed && fs::is_symlink(landing, error);
+       ++followed) {
+    const fs::path target = fs::read_symlink(landing, error);
+    if (error) break;
+    landing = target.is_absolute() ? target : landing.parent_path() / target;
+  }
+  return fs::absolute(landing, error).lexically_normal().string();
+}
+
+// Two names for one file: the same path spelled differently, links to one name, or hard links to
+// one existing file.
 std::string SameFileFault(const std::vector<RenderJob>& jobs) {
   if (jobs.size() > 1 && jobs.front().path == kStandardOutputName)
     return "--output - writes one file, but the lists ask for " + std::to_string(jobs.size());
   std::map<std::string, const RenderJob*> byName;
   std::map<std::pair<dev_t, ino_t>, const RenderJob*> byFile;
   for (const RenderJob& job : jobs) {
-    std::error_code ignored;
-    const std::string name =
-        job.path == kStandardOutputName
-            ? job.path
-            : std::filesystem::absolute(job.path, ignored).lexically_normal().string();
+    const std::string name = job.path == kStandardOutputName ? job.path : LandingName(job.path);
     const RenderJob* other = nullptr;
     if (auto [at, added] = byName.emplace(name, &job); !added) other = at->second;
     struct stat status {};

@@ -188,6 +188,11 @@ TEST(RenderCommand, NamesEveryFieldAndRefusesTwoCombinationsForOneFile) {
   ASSERT_EQ(::link((folder / "a.wav").c_str(), (folder / "b.wav").c_str()), 0);
   EXPECT_NE(FaultOf({"--frequency", "a,b", "--output", folder / "{frequency}.wav"}).find(sameFile),
             std::string::npos);
+  // A link to a file not yet written: the second write would replace the first through it.
+  ASSERT_EQ(::symlink("d.wav", (folder / "c.wav").c_str()), 0);
+  EXPECT_NE(FaultOf({"--frequency", "c,d", "--output", folder / "{frequency}.wav"}).find(sameFile),
+            std::string::npos);
+  EXPECT_EQ(FaultOf({"--frequency", "c,e", "--output", folder / "{frequency}.wav"}), "");
 }
 
 TEST(RenderCommand, TellsEachClampInWords) {
