@@ -23,24 +23,6 @@ WavImage BuildImageFor(const RenderOptions& options) {
                        options.sampleRate);
 }
 
-bool WriteToStandardOutput(const std::vector<ByteBlock>& blocks, std::string& reason) {
-  for (const ByteBlock& block : blocks) {
-    const char* next = static_cast<const char*>(block.data);
-    std::size_t left = block.length;
-    while (left > 0) {
-      const ssize_t written = ::write(STDOUT_FILENO, next, left);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) {
-        reason = written == 0 ? "nothing could be written" : std::strerror(errno);
-        return false;
-      }
-      next += written;
-      left -= static_cast<std::size_t>(written);
-    }
-  }
-  return true;
-}
-
 // The file's bytes to their place; on failure the message, as the window's save words it.
 bool WriteRendering(const std::string& path, const WavImage& image, bool noClobber,
                     std::string& message) {
@@ -49,15 +31,10 @@ bool WriteRendering(const std::string& path, const WavImage& image, bool noClobb
   CopyFileHeader(block, header.data());
   const std::vector<ByteBlock> blocks{{header.data(), header.size()},
                                       {block + kWavHeaderSize, ReadLE32(block + kDataSizeOffset)}};
-  std::string reason;
-  bool written;
-  if (path == kStandardOutputName) {
-    written = WriteToStandardOutput(blocks, reason);
-  } else {
-    written = noClobber ? WriteNewFile(path, blocks) : WriteWholeFile(path, blocks);
-    if (!written) reason = LastFileError();
-  }
-  if (!written) message = "Could not write " + path + ": " + reason;
+  const bool written = path == kStandardOutputName ? WriteToDescriptor(STDOUT_FILENO, blocks)
+                       : noClobber                 ? WriteNewFile(path, blocks)
+                                                   : WriteWholeFile(path, blocks);
+  if (!written) message = WriteFailureText(path, LastFileError());
   return written;
 }
 
@@ -81,11 +58,11 @@ class JobRunner {
     WavImage image = BuildImageFor(options_);
     for (std::size_t index; !failed_ && (index = next_++) < plan_.jobs.size();) {
       const RenderJob& job = plan_.jobs[index];
-      std::string message;
       if (image.size == 0) {
-        Fail("Could not write " + job.path + ": " + std::strerror(ENOMEM));
+        Fail(WriteFailureText(job.path, std::strerror(ENOMEM)));
         return;
       }
+      std::string message;
       EmptyWavImage(image);
       RenderShapeIntoImage(image, job.frequency, plan_.amplitude, plan_.length, job.shapeCode);
       if (!WriteRendering(job.path, image, options_.noClobber, message)) {

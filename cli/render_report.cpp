@@ -8,11 +8,6 @@ namespace {
 
 constexpr char kReplacementCharacter[] = "\\ufffd";
 
-std::string IntegerText(std::int64_t value) {
-  char text[24];
-  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
 // The value as read, and the text too when it is not simply that value.
 std::string Given(const std::string& text, float value, const char* unit) {
   const std::string read = NumberText(value) + unit;
@@ -86,15 +81,15 @@ std::string FrequencyClampNote(const std::string& text, float given, const Rende
   const std::string subject = Given(text, given, " Hz");
   if (std::isnan(given)) return subject + " is not a number: rendered " + rendered;
   const bool above = !(given < sampleRate / 2.0);
-  const std::string where = above ? bound + " at " + IntegerText(sampleRate) + " Hz" : bound;
+  const std::string where = above ? bound + " at " + std::to_string(sampleRate) + " Hz" : bound;
   return ClampNote(subject, above, where, rendered);
 }
 
 std::string AmplitudeClampNote(std::int64_t given) {
   const std::int64_t rendered = ClampAmplitude(given);
   if (rendered == given) return "";
-  const std::string bound = IntegerText(rendered) + " %";
-  return ClampNote(IntegerText(given) + " %", given > rendered, bound, bound);
+  const std::string bound = std::to_string(rendered) + " %";
+  return ClampNote(std::to_string(given) + " %", given > rendered, bound, bound);
 }
 
 std::string LengthClampNote(float given) {
@@ -110,11 +105,11 @@ std::string JsonLine(const WrittenFile& file) {
   line += ",\"shape\":" + JsonString(file.shape);
   line += ",\"frequency\":" + JsonString(file.frequencyText);
   line += ",\"rendered\":" + NumberText(file.rendered);
-  line += ",\"rate\":" + IntegerText(file.sampleRate);
-  line += ",\"channels\":" + IntegerText(file.channels);
-  line += ",\"amplitude\":" + IntegerText(file.amplitude);
+  line += ",\"rate\":" + std::to_string(file.sampleRate);
+  line += ",\"channels\":" + std::to_string(file.channels);
+  line += ",\"amplitude\":" + std::to_string(file.amplitude);
   line += ",\"length\":" + NumberText(file.length);
-  line += ",\"data_bytes\":" + IntegerText(file.dataBytes);
+  line += ",\"data_bytes\":" + std::to_string(file.dataBytes);
   line += std::string(",\"clamped\":") + (file.clamped ? "true" : "false");
   return line + "}";
 }

@@ -37,6 +37,6 @@ void SaveRendering(std::uint8_t* buffer, const std::string& defaultFileName) {
   if (path.empty() || !MayWriteTo(path)) return;
 
   if (!WriteWavFile(path, buffer, dataSize)) {
-    ShowMessage(kSaveTitle, "Could not write " + path + ": " + LastFileError());
+    ShowMessage(kSaveTitle, WriteFailureText(path, LastFileError()));
   }
 }

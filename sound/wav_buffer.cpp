@@ -50,6 +50,16 @@ void WriteHeader(std::uint8_t* header, std::uint32_t dataSize, std::int16_t chan
   WriteLE32(header + kDataSizeOffset, dataSize);
 }
 
+// Zeroes the samples the data size covers, unless the block is known to be silent still, and
+// sets the data size to 0.
+void EmptyBlock(std::uint8_t* block, std::size_t blockSize, bool silent) {
+  if (blockSize < kWavHeaderSize) return;
+  const std::size_t room = blockSize - kWavHeaderSize;
+  const std::size_t dataSize = std::min<std::size_t>(ReadLE32(block + kDataSizeOffset), room);
+  if (!silent) std::memset(block + kWavHeaderSize, 0, dataSize);
+  SetWavDataSize(block, 0);
+}
+
 void ReleaseLastBlock() {
   if (gLastBlock != gNoRoomImage) std::free(gLastBlock);
   gLastBlock = nullptr;
@@ -106,20 +116,8 @@ WavImage BuildWavImage(float duration, std::int16_t channels, std::int16_t bytes
   return image;
 }
 
-void EmptyWavImage(WavImage& image) {
-  if (image.size < kWavHeaderSize) return;
-  std::uint8_t* block = image.block.get();
-  const std::size_t room = image.size - kWavHeaderSize;
-  const std::size_t dataSize = std::min<std::size_t>(ReadLE32(block + kDataSizeOffset), room);
-  std::memset(block + kWavHeaderSize, 0, dataSize);
-  SetWavDataSize(block, 0);
-}
+void EmptyWavImage(WavImage& image) { EmptyBlock(image.block.get(), image.size, false); }
 
 void EmptyWavBlock(std::uint8_t* buffer) {
-  const std::size_t blockSize = WavBlockSizeOf(buffer);
-  if (blockSize < kWavHeaderSize) return;
-  const std::size_t room = blockSize - kWavHeaderSize;
-  const std::size_t dataSize = std::min<std::size_t>(ReadLE32(buffer + kDataSizeOffset), room);
-  if (!gLastBlockSilent) std::memset(buffer + kWavHeaderSize, 0, dataSize);
-  SetWavDataSize(buffer, 0);
+  EmptyBlock(buffer, WavBlockSizeOf(buffer), gLastBlockSilent);
 }

@@ -90,26 +90,6 @@ bool ResolveLinks(const std::string& path, Place& place) {
   return FailOnFile();
 }
 
-bool WriteAll(int descriptor, const std::vector<ByteBlock>& blocks) {
-  for (const ByteBlock& block : blocks) {
-    const char* next = static_cast<const char*>(block.data);
-    std::size_t left = block.length;
-    while (left > 0) {
-      const ssize_t written = ::write(descriptor, next, left);
-      if (written < 0 && errno == EINTR) {
-        continue;
-      }
-      if (written <= 0) {
-        if (written == 0) errno = EIO;
-        return FailOnFile();
-      }
-      next += written;
-      left -= static_cast<std::size_t>(written);
-    }
-  }
-  return true;
-}
-
 off_t TotalLength(const std::vector<ByteBlock>& blocks) {
   off_t total = 0;
   for (const ByteBlock& block : blocks) {
@@ -127,7 +107,7 @@ bool SynchroniseFolder(int folder, const std::string& folderPath) {
 }
 
 bool FinishContent(int descriptor, const std::vector<ByteBlock>& blocks) {
-  return WriteAll(descriptor, blocks) && (::fsync(descriptor) == 0 || FailOnFile());
+  return WriteToDescriptor(descriptor, blocks) && (::fsync(descriptor) == 0 || FailOnFile());
 }
 
 // /proc/self/fd names an unnamed file, so that linkat can give it a name without privileges.
@@ -349,7 +329,7 @@ bool WriteInPlace(int descriptor, const std::vector<ByteBlock>& blocks) {
   if (!NewSizeFits(descriptor, size)) {
     return false;
   }
-  if (::lseek(descriptor, 0, SEEK_SET) != 0 || !WriteAll(descriptor, blocks) ||
+  if (::lseek(descriptor, 0, SEEK_SET) != 0 || !WriteToDescriptor(descriptor, blocks) ||
       ::ftruncate(descriptor, size) != 0) {
     return FailOnFile();
   }
@@ -420,6 +400,30 @@ int OpenFolderOf(const Place& place) {
 }  // namespace toolkit
 
 using namespace toolkit;
+
+bool WriteToDescriptor(int descriptor, const std::vector<ByteBlock>& blocks) {
+  for (const ByteBlock& block : blocks) {
+    const char* next = static_cast<const char*>(block.data);
+    std::size_t left = block.length;
+    while (left > 0) {
+      const ssize_t written = ::write(descriptor, next, left);
+      if (written < 0 && errno == EINTR) {
+        continue;
+      }
+      if (written <= 0) {
+        if (written == 0) errno = EIO;
+        return FailOnFile();
+      }
+      next += written;
+      left -= static_cast<std::size_t>(written);
+    }
+  }
+  return true;
+}
+
+std::string WriteFailureText(const std::string& path, const std::string& reason) {
+  return "Could not write " + path + ": " + reason;
+}
 
 bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& blocks) {
   Place place;

@@ -23,6 +23,10 @@ bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& block
 // As WriteWholeFile for a path where nothing is yet, not even a dangling link; fails with "File
 // exists" otherwise, and also when something appears there while the file is being written.
 bool WriteNewFile(const std::string& path, const std::vector<ByteBlock>& blocks);
+// Writes the blocks to an open descriptor (standard output, say), whole, one after the other.
+bool WriteToDescriptor(int descriptor, const std::vector<ByteBlock>& blocks);
+// How a failed write is told to the user: "Could not write PATH: REASON".
+std::string WriteFailureText(const std::string& path, const std::string& reason);
 // The reason for this thread's last failed file operation, e.g. "Permission denied"; never empty
 // after a failure. Writes to different paths may run in threads of their own.
 std::string LastFileError();
