@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and running quorvel64 needs ("run"), or that and everything the tests
-# need ("test", the default), on Debian 12 or Ubuntu. Quick when everything is already there.
+# need ("test", the default), on Debian 12. Touches no network when everything is already there.
 set -euo pipefail
 
 SUDO=""
@@ -20,7 +20,7 @@ TEST_PACKAGES=(
   fonts-dejavu-core
   xvfb xauth x11-utils xdotool openbox imagemagick librsvg2-bin sox
   alsa-utils qemu-user desktop-file-utils appstream
-  dpkg-dev file locales
+  dpkg-dev file locales git
   clang-14 libclang-rt-14-dev valgrind
   qt6-gtk-platformtheme qt6-wayland weston
   dbus-daemon dbus-bin at-spi2-core python3-pyatspi
@@ -39,6 +39,8 @@ case "${1:-test}" in
 esac
 
 NATIVE_ARCH=$(dpkg --print-architecture)
+# The stand-in tests point this at a release file of their own.
+OS_RELEASE=${QUORVEL_OS_RELEASE:-/etc/os-release}
 
 # Prints each package that is not installed. A name without an architecture means the native one
 # (or "all"): with multiarch, dpkg also lists the i386 copy of the same name.
@@ -54,16 +56,53 @@ missing() {
   done
 }
 
-# A mirror caught mid-sync fails one index file now and then; try again before giving up, and let
-# apt-get install say what is still missing if the lists stay incomplete.
+# The "Failed to fetch" lines of the last apt-get update: the lists it could not read.
+UNREAD_LISTS=""
+
+# A mirror caught mid-sync fails one index file now and then; try again before going on with the
+# lists that could be read.
 update_package_lists() {
-  local attempt
+  local attempt output
   for attempt in 1 2 3; do
-    $SUDO apt-get update -qq && return 0
-    echo "apt-get update failed (attempt $attempt of 3)" >&2
-    sleep $((attempt * 10))
+    if output=$($SUDO apt-get update -qq 2>&1); then
+      UNREAD_LISTS=""
+      return 0
+    fi
+    UNREAD_LISTS=$(grep -o 'Failed to fetch .*' <<<"$output" || echo "$output")
+    echo "apt-get update could not read every package list (attempt $attempt of 3):" >&2
+    sed 's/^/  /' <<<"$UNREAD_LISTS" >&2
+    if [ "$attempt" -lt 3 ]; then sleep $((attempt * 10)); fi
   done
-  echo "Going on with the package lists that could be read" >&2
+}
+
+release_codename() {
+  (. "$OS_RELEASE" && echo "${VERSION_CODENAME:-}")
+}
+
+# Never with --allow-downgrades: apt-get then refuses any plan that would downgrade an installed
+# package rather than carry it out.
+apt_install() {
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
+}
+
+# Without one of the lists (typically the security archive's list of one architecture), the two
+# architectures of a multiarch library can get their candidates from different archives, which
+# cannot be installed together. Taking the release itself as the target release makes both take
+# their versions from the same, complete lists.
+install_from_release() {
+  local codename
+  codename=$(release_codename)
+  if [ -n "$codename" ]; then
+    echo "The plain install failed; installing again with the release $codename as the target release (apt-get install -t $codename)" >&2
+    apt_install -t "$codename" "$@" && return 0
+  fi
+  echo "Could not install the packages, even with the release ${codename:-(unknown)} as the target release." >&2
+  if [ -n "$UNREAD_LISTS" ]; then
+    echo "These package lists could not be read from the mirror:" >&2
+    sed 's/^/  /' <<<"$UNREAD_LISTS" >&2
+    echo "The mirror is probably being updated: wait an hour and run this again, or choose another mirror in /etc/apt/sources.list.d/." >&2
+  fi
+  return 1
 }
 
 if [ "${1:-test}" = test ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -76,6 +115,6 @@ if [ "${#TODO[@]}" -gt 0 ] || [ -n "${NEED_UPDATE:-}" ]; then
   echo "Installing: ${TODO[*]:-(package lists only)}"
   update_package_lists
   if [ "${#TODO[@]}" -gt 0 ]; then
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${TODO[@]}"
+    apt_install "${TODO[@]}" || install_from_release "${TODO[@]}"
   fi
 fi
