@@ -13,7 +13,6 @@ set(QUORVEL_MAKER_MAIL "quorvel@${QUORVEL_MAKER_DOMAIN}")
 set(QUORVEL_MAKER_SITE "https://${QUORVEL_MAKER_DOMAIN}/")
 set(QUORVEL_MAINTAINER "${QUORVEL_MAKER_NAME} <${QUORVEL_MAKER_MAIL}>")
 
-set(QUORVEL_RELEASE_DATE "2026-12-08")
 string(TOUPPER ${QUORVEL_PROGRAM} QUORVEL_PROGRAM_UPPER)
 string(TOUPPER ${QUORVEL_RENDER_PROGRAM} QUORVEL_RENDER_PROGRAM_UPPER)
 
@@ -107,5 +106,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # Arial is asked for by name (Liberation Sans has its metrics); About opens a browser via xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, xdg-utils")
+
+# cpack dates every entry of the package by SOURCE_DATE_EPOCH; this sets it for a plain `cpack` too.
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack_reproducible.cmake)
+file(WRITE ${CPACK_PROJECT_CONFIG_FILE}
+     "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})\n  set(ENV{SOURCE_DATE_EPOCH} ${QUORVEL_SOURCE_DATE_EPOCH})\nendif()\n")
 
 include(CPack)
