@@ -13,7 +13,9 @@
 #include <thread>
 
 #include "cli/render_report.h"
+#include "signals/exact_tone.h"
 #include "toolkit/files.h"
+#include "wav/wav_stream.h"
 
 namespace {
 
@@ -38,6 +40,38 @@ bool WriteRendering(const std::string& path, const WavImage& image, bool noClobb
   return written;
 }
 
+WavLayout ExactLayout(const RenderPlan& plan, const RenderJob& job, const RenderOptions& options) {
+  WavLayout layout{plan.request.format, static_cast<std::uint32_t>(options.sampleRate),
+                   static_cast<std::uint16_t>(options.channels), job.exact.frames};
+  layout.loop = options.loop;
+  layout.loopFrequency = job.exact.frequency;
+  return layout;
+}
+
+// The exact rendering, streamed block by block to its place: memory stays flat at any length.
+bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const RenderOptions& options,
+                         std::string& message) {
+  const WavLayout layout = ExactLayout(plan, job, options);
+  const SampleEncoding encoding{plan.request.format, layout.channels, job.exact.gain,
+                                plan.request.dither, options.seed};
+  const ExactTone tone = job.exact.tone;
+  const ValueSource values = [&tone](std::uint64_t first, std::size_t count, double* out) {
+    RenderToneValues(tone, first, count, out);
+  };
+  const auto stream = [&](int descriptor) {
+    return StreamWavFile(layout, encoding, values,
+                         [descriptor](const std::uint8_t* bytes, std::size_t count) {
+                           return WriteToDescriptor(descriptor, {{bytes, count}});
+                         });
+  };
+  const FileContent content{WavFileBytes(layout), stream};
+  const bool written = job.path == kStandardOutputName ? stream(STDOUT_FILENO)
+                       : options.noClobber             ? WriteNewFile(job.path, content)
+                                                       : WriteWholeFile(job.path, content);
+  if (!written) message = WriteFailureText(job.path, LastFileError());
+  return written;
+}
+
 class JobRunner {
  public:
   JobRunner(const RenderPlan& plan, const RenderOptions& options)
@@ -55,6 +89,10 @@ class JobRunner {
 
  private:
   void Work() {
+    if (plan_.exact) {
+      WorkExactly();
+      return;
+    }
     WavImage image = BuildImageFor(options_);
     for (std::size_t index; !failed_ && (index = next_++) < plan_.jobs.size();) {
       const RenderJob& job = plan_.jobs[index];
@@ -69,7 +107,19 @@ class JobRunner {
         Fail(message);
         return;
       }
-      Written(index, ReadLE32(image.block.get() + kDataSizeOffset));
+      WrittenAsWindow(index, ReadLE32(image.block.get() + kDataSizeOffset));
+    }
+  }
+
+  void WorkExactly() {
+    for (std::size_t index; !failed_ && (index = next_++) < plan_.jobs.size();) {
+      const RenderJob& job = plan_.jobs[index];
+      std::string message;
+      if (!WriteExactRendering(plan_, job, options_, message)) {
+        Fail(message);
+        return;
+      }
+      WrittenExactly(index);
     }
   }
 
@@ -79,19 +129,33 @@ class JobRunner {
     std::cerr << message << '\n';
   }
 
-  void Written(std::size_t index, std::uint32_t dataBytes) {
+  void WrittenAsWindow(std::size_t index, std::uint32_t dataBytes) {
     const RenderJob& job = plan_.jobs[index];
+    const std::size_t frameBytes = std::size_t{kSixteenBitSampleBytes} * options_.channels;
+    Written(index, WrittenFile{job.path, job.shapeName, job.frequencyText,
+                               NumberText(job.planned.frequency), options_.sampleRate,
+                               options_.channels, std::to_string(ClampAmplitude(plan_.amplitude)),
+                               NumberText(ClampLength(plan_.length)), dataBytes,
+                               job.planned.frequencyClamped || plan_.parametersClamped, false,
+                               kDefaultFormatName, dataBytes / frameBytes});
+  }
+
+  void WrittenExactly(std::size_t index) {
+    const RenderJob& job = plan_.jobs[index];
+    const WavLayout layout = ExactLayout(plan_, job, options_);
+    constexpr double kPercent = 100.0;
+    Written(
+        index,
+        WrittenFile{job.path, job.shapeName, job.frequencyText, NumberText(job.exact.frequency),
+                    options_.sampleRate, options_.channels, NumberText(job.exact.gain * kPercent),
+                    NumberText(static_cast<double>(job.exact.frames) / options_.sampleRate),
+                    DataBytes(layout), job.planned.frequencyClamped || plan_.parametersClamped,
+                    true, options_.formatName, job.exact.frames});
+  }
+
+  void Written(std::size_t index, WrittenFile file) {
     std::lock_guard lock(mutex_);
-    written_[index] = WrittenFile{job.path,
-                                  job.shapeName,
-                                  job.frequencyText,
-                                  job.planned.frequency,
-                                  options_.sampleRate,
-                                  options_.channels,
-                                  ClampAmplitude(plan_.amplitude),
-                                  ClampLength(plan_.length),
-                                  dataBytes,
-                                  job.planned.frequencyClamped || plan_.parametersClamped};
+    written_[index] = std::move(file);
     PrintWritten(index + 1, false);
   }
 

@@ -19,6 +19,16 @@ std::string ShapeChoices() {
   return choices;
 }
 
+// A count of one or more; CLI11's own positive-number check words its range in floating point.
+const CLI::Validator kAtLeastOne(
+    [](const std::string& text) {
+      return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos &&
+                     text.find_first_not_of('0') != std::string::npos
+                 ? std::string()
+                 : "\"" + text + "\" is not a whole number of 1 or more";
+    },
+    "INT>=1");
+
 unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
@@ -28,15 +38,46 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_option("--frequency", frequencies,
                  "Frequency in Hz, or a comma-separated list; read as the window reads its field")
       ->capture_default_str();
-  app.add_option("--amplitude", options.amplitudeText, "Amplitude in percent of full scale")
+  CLI::Option* amplitude =
+      app.add_option("--amplitude", options.amplitudeText, "Amplitude in percent of full scale")
+          ->capture_default_str();
+  CLI::Option* peak = app.add_option("--peak", options.peakText,
+                                     "Sample peak in dBFS (0 or less), instead of --amplitude");
+  CLI::Option* rms = app.add_option("--rms", options.rmsText,
+                                    "RMS level in dBFS after AES17 (a full-scale sine reads 0)");
+  peak->excludes(amplitude)->excludes(rms);
+  rms->excludes(amplitude);
+  CLI::Option* length = app.add_option("--length", options.lengthText,
+                                       "Length in seconds: 0.1 to 20 as the window renders, up "
+                                       "to 86400 (24 hours) when rendered exactly")
+                            ->capture_default_str();
+  CLI::Option* samples =
+      app.add_option("--samples", options.samples, "Length in frames, instead of --length")
+          ->check(kAtLeastOne);
+  CLI::Option* cycles = app.add_option("--cycles", options.cycles,
+                                       "Length in whole cycles of the frequency, which is kept "
+                                       "exactly, instead of --length")
+                            ->check(kAtLeastOne);
+  samples->excludes(length)->excludes(cycles);
+  cycles->excludes(length);
+  app.add_option("--channels", options.channels, "Channels, 1 to 8, each with the same signal")
+      ->check(CLI::Range(kMonoChannels, kMostChannels))
       ->capture_default_str();
-  app.add_option("--length", options.lengthText, "Length in seconds")->capture_default_str();
-  app.add_option("--channels", options.channels, "1 (mono) or 2 (stereo)")
-      ->check(CLI::IsMember({kMonoChannels, kStereoChannels}))
+  app.add_option("--rate", options.sampleRate, "Sample rate in Hz, 8000 to 768000")
+      ->check(CLI::Range(kLowestRate, kHighestRate))
       ->capture_default_str();
-  app.add_option("--rate", options.sampleRate, "Sample rate in Hz")
-      ->check(CLI::IsMember({kLowSampleRate, kHighSampleRate}))
+  app.add_option("--format", options.formatName, "Sample format: pcm16, pcm24, pcm32 or float32")
+      ->check(CLI::IsMember({"pcm16", "pcm24", "pcm32", "float32"}))
       ->capture_default_str();
+  app.add_flag("--exact", options.exact,
+               "Render exactly (sample values from the frame index, seamless loops) even where "
+               "the window's rendering could make the file");
+  app.add_option("--dither", options.dither, "Dither for integer formats: none or tpdf")
+      ->check(CLI::IsMember({kNoDither, kTriangularDither}))
+      ->capture_default_str();
+  app.add_option("--seed", options.seed, "Seed of the dither: the same seed, the same bytes")
+      ->capture_default_str();
+  app.add_flag("--loop", options.loop, "Add a sampler loop (smpl chunk) over the whole file");
   app.add_option("--output", options.outputTemplate,
                  "File to write, '-' for standard output; with lists a template naming each file "
                  "by {shape}, {frequency}, {rendered}, {rate} and {channels}")
@@ -72,11 +113,13 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
   options.channels = kStartRenderSettings.channels;
   options.sampleRate = kStartRenderSettings.sampleRate;
   options.jobs = DefaultJobs();
+  options.formatName = kDefaultFormatName;
+  options.dither = kNoDither;
   std::string shapes = kShapeNames[0];
   std::string frequencies = kStartFrequencyText;
 
-  CLI::App app("Renders test tones to WAV files, byte for byte as " QUORVEL_WINDOW_PROGRAM
-               " saves them.",
+  CLI::App app("Renders test tones to WAV files: byte for byte as " QUORVEL_WINDOW_PROGRAM
+               " saves them wherever the window could make the file, exactly otherwise.",
                QUORVEL_RENDER_PROGRAM);
   app.failure_message(
       [](const CLI::App*, const CLI::Error& error) { return FailureText(error.what()); });

@@ -12,6 +12,16 @@ struct RenderOptions {
   std::string lengthText;
   std::int16_t channels = 0;
   std::int32_t sampleRate = 0;
+  // What only the exact rendering offers; empty texts and zero counts were not given.
+  bool exact = false;
+  std::string formatName;
+  std::string peakText;
+  std::string rmsText;
+  std::uint64_t samples = 0;
+  std::uint64_t cycles = 0;
+  std::string dither;
+  std::uint64_t seed = 1;
+  bool loop = false;
   std::string outputTemplate;
   bool quiet = false;
   bool noClobber = false;
@@ -31,6 +41,16 @@ struct ParsedCommandLine {
 ParsedCommandLine ParseCommandLine(int argc, char** argv);
 // How a refused request is told on standard error.
 std::string FailureText(const std::string& fault);
+
+// The sample formats, channel counts and rates the render command offers.
+constexpr const char* kDefaultFormatName = "pcm16";
+constexpr const char* kNoDither = "none";
+constexpr const char* kTriangularDither = "tpdf";
+constexpr std::int16_t kMostChannels = 8;
+constexpr std::int32_t kLowestRate = 8000;
+constexpr std::int32_t kHighestRate = 768000;
+// The longest file the exact rendering makes: 24 hours.
+constexpr int kLongestExactSeconds = 24 * 60 * 60;
 
 // "a,b,,c" gives "a", "b", "" and "c": an empty item is a text like any other.
 std::vector<std::string> SplitList(const std::string& list);

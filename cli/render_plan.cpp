@@ -73,28 +73,38 @@ std::string RequestFault(const RenderOptions& options) {
     if (ShapeCodeNamed(shape) == 0)
       return "--shape: unknown shape \"" + shape + "\"; known are sine, saw, square and triangle";
   if (options.outputTemplate.empty()) return "--output: the file name is empty";
+  if (const std::string fault = AmplitudeFault(options); !fault.empty()) return fault;
   return OutputTemplateFault(options.outputTemplate);
 }
 
-void NoteClamps(RenderPlan& plan, std::int32_t sampleRate) {
+void NoteClamps(RenderPlan& plan, const RenderOptions& options) {
   std::set<std::string> noted;
   const auto note = [&](const std::string& text) {
     if (!text.empty() && noted.insert(text).second) plan.clampNotes.push_back(text);
   };
-  note(AmplitudeClampNote(plan.amplitude));
-  note(LengthClampNote(plan.length));
+  if (!plan.exact || (options.peakText.empty() && options.rmsText.empty()))
+    note(AmplitudeClampNote(plan.amplitude));
+  if (!plan.exact) note(LengthClampNote(plan.length));
   for (const RenderJob& job : plan.jobs)
-    note(FrequencyClampNote(job.frequencyText, job.frequency, job.planned, sampleRate));
+    note(FrequencyClampNote(job.frequencyText, job.frequency, job.planned, options.sampleRate));
 }
 
 RenderJob PlanJob(const RenderOptions& options, const RenderPlan& plan, const std::string& shape,
                   const std::string& frequencyText) {
-  RenderJob job{ShapeCodeNamed(shape),          shape, frequencyText,
-                ReadDecimalText(frequencyText), {},    ""};
-  job.planned =
-      PlanFrequency(job.frequency, plan.length, static_cast<std::uint32_t>(options.sampleRate));
-  const NameFields fields{shape, frequencyText, NumberText(job.planned.frequency),
-                          std::to_string(options.sampleRate), std::to_string(options.channels)};
+  RenderJob job{
+      ShapeCodeNamed(shape), shape, frequencyText, ReadDecimalText(frequencyText), {}, {}, ""};
+  const auto rate = static_cast<std::uint32_t>(options.sampleRate);
+  std::string rendered;
+  if (plan.exact) {
+    job.planned = ClampFrequencyForRate(job.frequency, rate);
+    job.exact = PlanExactTone(options, plan.request, job.shapeCode, shape, job.planned.frequency);
+    rendered = NumberText(job.exact.frequency);
+  } else {
+    job.planned = PlanFrequency(job.frequency, plan.length, rate);
+    rendered = NumberText(job.planned.frequency);
+  }
+  const NameFields fields{shape, frequencyText, rendered, std::to_string(options.sampleRate),
+                          std::to_string(options.channels)};
   job.path = ExpandOutputTemplate(options.outputTemplate, fields);
   return job;
 }
@@ -105,14 +115,26 @@ RenderPlan PlanRenders(const RenderOptions& options) {
   RenderPlan plan;
   plan.fault = RequestFault(options);
   if (!plan.fault.empty()) return plan;
+  plan.exact = NeedsExactRendering(options);
   plan.amplitude = ReadIntegerText(options.amplitudeText);
   plan.length = ReadDecimalText(options.lengthText);
-  plan.parametersClamped = ClampAmplitude(plan.amplitude) != plan.amplitude ||
-                           !(ClampLength(plan.length) == plan.length);
+  if (plan.exact) {
+    plan.request = PlanExactRequest(options);
+    plan.fault = plan.request.fault;
+    if (!plan.fault.empty()) return plan;
+  }
+  const bool amplitudeRead = !plan.exact || (options.peakText.empty() && options.rmsText.empty());
+  plan.parametersClamped = (amplitudeRead && ClampAmplitude(plan.amplitude) != plan.amplitude) ||
+                           (!plan.exact && !(ClampLength(plan.length) == plan.length));
   for (const std::string& shape : options.shapes)
-    for (const std::string& frequencyText : options.frequencyTexts)
+    for (const std::string& frequencyText : options.frequencyTexts) {
       plan.jobs.push_back(PlanJob(options, plan, shape, frequencyText));
+      if (!plan.jobs.back().exact.fault.empty()) {
+        plan.fault = plan.jobs.back().exact.fault;
+        return plan;
+      }
+    }
   plan.fault = SameFileFault(plan.jobs);
-  if (plan.fault.empty()) NoteClamps(plan, options.sampleRate);
+  if (plan.fault.empty()) NoteClamps(plan, options);
   return plan;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/exact_plan.h"
 #include "cli/render_options.h"
 #include "sound/wav_buffer.h"
 
@@ -16,12 +17,15 @@ struct RenderJob {
   std::string shapeName;
   std::string frequencyText;
   float frequency;        // as read from the text
-  RenderOutcome planned;  // what will be rendered
+  RenderOutcome planned;  // the window's rendering: what will be rendered; exact: the clamps
+  ExactTonePlan exact;    // the exact rendering's tone, frames and gain
   std::string path;
 };
 
 struct RenderPlan {
   std::vector<RenderJob> jobs;
+  bool exact = false;  // rendered exactly, not as the window renders
+  ExactRequest request;
   std::int64_t amplitude = 0;      // as read
   float length = 0;                // as read
   bool parametersClamped = false;  // the amplitude or the length

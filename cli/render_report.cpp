@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cli/render_options.h"
+
 namespace {
 
 constexpr char kReplacementCharacter[] = "\\ufffd";
@@ -73,6 +75,13 @@ std::string NumberText(float value) {
   return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
+std::string NumberText(double value) {
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
 std::string FrequencyClampNote(const std::string& text, float given, const RenderOutcome& planned,
                                std::int32_t sampleRate) {
   if (!planned.frequencyClamped) return "";
@@ -97,19 +106,25 @@ std::string LengthClampNote(float given) {
   if (rendered == given) return "";
   const std::string bound = NumberText(rendered) + " s";
   if (std::isnan(given)) return "NaN s is not a number: rendered " + bound;
-  return ClampNote(NumberText(given) + " s", given > rendered, bound, bound);
+  const std::string note = ClampNote(NumberText(given) + " s", given > rendered, bound, bound);
+  return given > rendered
+             ? note + " (--exact renders up to " + std::to_string(kLongestExactSeconds) + " s)"
+             : note;
 }
 
 std::string JsonLine(const WrittenFile& file) {
   std::string line = "{\"path\":" + JsonString(file.path);
   line += ",\"shape\":" + JsonString(file.shape);
   line += ",\"frequency\":" + JsonString(file.frequencyText);
-  line += ",\"rendered\":" + NumberText(file.rendered);
+  line += ",\"rendered\":" + file.rendered;
   line += ",\"rate\":" + std::to_string(file.sampleRate);
   line += ",\"channels\":" + std::to_string(file.channels);
-  line += ",\"amplitude\":" + std::to_string(file.amplitude);
-  line += ",\"length\":" + NumberText(file.length);
+  line += ",\"amplitude\":" + file.amplitude;
+  line += ",\"length\":" + file.length;
   line += ",\"data_bytes\":" + std::to_string(file.dataBytes);
   line += std::string(",\"clamped\":") + (file.clamped ? "true" : "false");
+  line += std::string(",\"render\":") + (file.exact ? "\"exact\"" : "\"window\"");
+  line += ",\"format\":" + JsonString(file.format);
+  line += ",\"frames\":" + std::to_string(file.frames);
   return line + "}";
 }

@@ -6,8 +6,9 @@
 
 #include "sound/wav_buffer.h"
 
-// Shortest text that reads back as the same float, whatever the locale: "997", "22050", "0.1".
+// Shortest text that reads back as the same number, whatever the locale: "997", "22050", "0.1".
 std::string NumberText(float value);
+std::string NumberText(double value);
 
 // "" when the value was rendered as given, else e.g. "30000 Hz is above 22049 Hz at 44100 Hz:
 // rendered 22049 Hz".
@@ -20,13 +21,16 @@ struct WrittenFile {
   std::string path;
   std::string shape;
   std::string frequencyText;
-  float rendered;
+  std::string rendered;  // the frequency, as NumberText gives it
   std::int32_t sampleRate;
   std::int16_t channels;
-  std::int64_t amplitude;  // as rendered
-  float length;            // as rendered
-  std::uint32_t dataBytes;
+  std::string amplitude;  // percent of full scale, as rendered
+  std::string length;     // seconds, as rendered
+  std::uint64_t dataBytes;
   bool clamped;
+  bool exact;  // rendered exactly, not as the window renders
+  std::string format;
+  std::uint64_t frames;
 };
 
 // One line of JSON, without its line end. Texts that are not UTF-8 have their faulty bytes

@@ -24,7 +24,7 @@ TEST_PACKAGES=(
   clang-14 libclang-rt-14-dev valgrind
   qt6-gtk-platformtheme qt6-wayland weston
   dbus-daemon dbus-bin at-spi2-core python3-pyatspi
-  lintian man-db python3 clang-format-14
+  lintian man-db python3 python3-numpy python3-scipy clang-format-14
 )
 I386_PACKAGES=(
   qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386

@@ -211,6 +211,12 @@ std::int64_t ClampAmplitude(std::int64_t amplitude) {
   return std::clamp(amplitude, kLowestAmplitude, kHighestAmplitude);
 }
 
+RenderOutcome ClampFrequencyForRate(float frequency, std::uint32_t sampleRate) {
+  RenderOutcome outcome{frequency, false, {}};
+  ClampFrequency(outcome, sampleRate);
+  return outcome;
+}
+
 RenderOutcome PlanFrequency(float frequency, float length, std::uint32_t sampleRate) {
   RenderOutcome outcome{frequency, false, {}};
   ClampFrequency(outcome, sampleRate);

@@ -154,6 +154,8 @@ std::int64_t ClampAmplitude(std::int64_t amplitude);
 // The frequency that RenderShape would render at this sample rate, and its clamp, without
 // rendering: the ceiling and floor, then the whole-cycle fit over the clamped length.
 RenderOutcome PlanFrequency(float frequency, float length, std::uint32_t sampleRate);
+// The ceiling and floor alone, without the whole-cycle fit.
+RenderOutcome ClampFrequencyForRate(float frequency, std::uint32_t sampleRate);
 
 // ---- text readers ----------------------------------------------------------------------------
 

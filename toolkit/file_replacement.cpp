@@ -90,14 +90,6 @@ bool ResolveLinks(const std::string& path, Place& place) {
   return FailOnFile();
 }
 
-off_t TotalLength(const std::vector<ByteBlock>& blocks) {
-  off_t total = 0;
-  for (const ByteBlock& block : blocks) {
-    total += static_cast<off_t>(block.length);
-  }
-  return total;
-}
-
 // Some file systems cannot synchronise a folder; their renames are as durable as they get.
 bool SynchroniseFolder(int folder, const std::string& folderPath) {
   if (::fsync(folder) == 0 || errno == EINVAL || errno == EBADF) {
@@ -106,8 +98,8 @@ bool SynchroniseFolder(int folder, const std::string& folderPath) {
   return FailInFolder(folderPath);
 }
 
-bool FinishContent(int descriptor, const std::vector<ByteBlock>& blocks) {
-  return WriteToDescriptor(descriptor, blocks) && (::fsync(descriptor) == 0 || FailOnFile());
+bool FinishContent(int descriptor, const FileContent& content) {
+  return content.write(descriptor) && (::fsync(descriptor) == 0 || FailOnFile());
 }
 
 // /proc/self/fd names an unnamed file, so that linkat can give it a name without privileges.
@@ -143,10 +135,10 @@ std::string RandomLinkName() {
 
 // ---- a name that did not exist ---------------------------------------------------------------
 
-bool CreateNewFile(int folder, const Place& place, const std::vector<ByteBlock>& blocks) {
+bool CreateNewFile(int folder, const Place& place, const FileContent& content) {
   Descriptor unnamed(OpenUnnamedFile(folder, kNewFileMode));
   if (unnamed.valid()) {
-    if (!FinishContent(unnamed.get(), blocks)) {
+    if (!FinishContent(unnamed.get(), content)) {
       return false;
     }
     if (::linkat(AT_FDCWD, DescriptorPath(unnamed.get()).c_str(), folder, place.name.c_str(),
@@ -165,7 +157,7 @@ bool CreateNewFile(int folder, const Place& place, const std::vector<ByteBlock>&
   if (!named.valid()) {
     return FailInFolder(place.folder);
   }
-  if (!FinishContent(named.get(), blocks)) {
+  if (!FinishContent(named.get(), content)) {
     ::unlinkat(folder, place.name.c_str(), 0);
     return false;
   }
@@ -273,7 +265,7 @@ bool NameFinishedFile(int folder, int descriptor, std::string& linkName) {
 }
 
 Outcome ReplaceAtomically(int folder, const Place& place, int old, const struct stat& status,
-                          const std::vector<ByteBlock>& blocks) {
+                          const FileContent& content) {
   std::string linkName;
   Descriptor replacement(OpenReplacement(folder, linkName));
   if (!replacement.valid()) {
@@ -289,7 +281,7 @@ Outcome ReplaceAtomically(int folder, const Place& place, int old, const struct 
     discard();
     return Outcome::CannotKeep;
   }
-  if (!FinishContent(replacement.get(), blocks)) {
+  if (!FinishContent(replacement.get(), content)) {
     discard();
     return Outcome::Failed;
   }
@@ -324,12 +316,12 @@ bool NewSizeFits(int descriptor, off_t size) {
   return errno == EOPNOTSUPP || errno == ENOSYS || FailOnFile();
 }
 
-bool WriteInPlace(int descriptor, const std::vector<ByteBlock>& blocks) {
-  const off_t size = TotalLength(blocks);
+bool WriteInPlace(int descriptor, const FileContent& content) {
+  const auto size = static_cast<off_t>(content.length);
   if (!NewSizeFits(descriptor, size)) {
     return false;
   }
-  if (::lseek(descriptor, 0, SEEK_SET) != 0 || !WriteToDescriptor(descriptor, blocks) ||
+  if (::lseek(descriptor, 0, SEEK_SET) != 0 || !content.write(descriptor) ||
       ::ftruncate(descriptor, size) != 0) {
     return FailOnFile();
   }
@@ -349,7 +341,7 @@ bool RefuseNonRegular(mode_t mode) {
   return false;
 }
 
-bool ReplaceExistingFile(int folder, const Place& place, const std::vector<ByteBlock>& blocks) {
+bool ReplaceExistingFile(int folder, const Place& place, const FileContent& content) {
   // Opening for writing is the plain overwrite's own test of whether this user may write the
   // file; it truncates nothing.
   Descriptor old(
@@ -365,12 +357,12 @@ bool ReplaceExistingFile(int folder, const Place& place, const std::vector<ByteB
     return RefuseNonRegular(status.st_mode);
   }
   if (status.st_nlink == 1) {
-    const Outcome outcome = ReplaceAtomically(folder, place, old.get(), status, blocks);
+    const Outcome outcome = ReplaceAtomically(folder, place, old.get(), status, content);
     if (outcome != Outcome::CannotKeep) {
       return outcome == Outcome::Done;
     }
   }
-  return WriteInPlace(old.get(), blocks);
+  return WriteInPlace(old.get(), content);
 }
 
 // Opening the folder for reading needs read permission, which a folder may withhold while
@@ -425,7 +417,25 @@ std::string WriteFailureText(const std::string& path, const std::string& reason)
   return "Could not write " + path + ": " + reason;
 }
 
+namespace {
+
+FileContent ContentOf(const std::vector<ByteBlock>& blocks) {
+  std::uint64_t length = 0;
+  for (const ByteBlock& block : blocks) length += block.length;
+  return {length, [&blocks](int descriptor) { return WriteToDescriptor(descriptor, blocks); }};
+}
+
+}  // namespace
+
 bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& blocks) {
+  return WriteWholeFile(path, ContentOf(blocks));
+}
+
+bool WriteNewFile(const std::string& path, const std::vector<ByteBlock>& blocks) {
+  return WriteNewFile(path, ContentOf(blocks));
+}
+
+bool WriteWholeFile(const std::string& path, const FileContent& content) {
   Place place;
   if (!ResolveLinks(path, place)) {
     return false;
@@ -437,7 +447,7 @@ bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& block
   struct stat status {};
   if (::fstatat(folder.get(), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno != ENOENT) return FailInFolder(place.folder);
-    return CreateNewFile(folder.get(), place, blocks);
+    return CreateNewFile(folder.get(), place, content);
   }
   if (S_ISDIR(status.st_mode)) {
     errno = EISDIR;
@@ -447,10 +457,10 @@ bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& block
     // Opening a named pipe for writing would wait for a reader; it is refused unopened.
     return RefuseNonRegular(status.st_mode);
   }
-  return ReplaceExistingFile(folder.get(), place, blocks);
+  return ReplaceExistingFile(folder.get(), place, content);
 }
 
-bool WriteNewFile(const std::string& path, const std::vector<ByteBlock>& blocks) {
+bool WriteNewFile(const std::string& path, const FileContent& content) {
   const Place place{FolderOf(path), NameOf(path)};
   const Descriptor folder(OpenFolderOf(place));
   if (!folder.valid()) {
@@ -463,5 +473,5 @@ bool WriteNewFile(const std::string& path, const std::vector<ByteBlock>& blocks)
   }
   if (errno != ENOENT) return FailInFolder(place.folder);
   // Naming the finished file fails with EEXIST if something took the name in the meantime.
-  return CreateNewFile(folder.get(), place, blocks);
+  return CreateNewFile(folder.get(), place, content);
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,17 @@ bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& block
 // As WriteWholeFile for a path where nothing is yet, not even a dangling link; fails with "File
 // exists" otherwise, and also when something appears there while the file is being written.
 bool WriteNewFile(const std::string& path, const std::vector<ByteBlock>& blocks);
+// Content made while it is written, so that a file of any length takes no more memory than a
+// block: its length is known first (a file written in place reserves it before a byte of the
+// old content is lost), then `write` puts exactly that many bytes to the descriptor, or notes
+// the reason and returns false.
+struct FileContent {
+  std::uint64_t length;
+  std::function<bool(int descriptor)> write;
+};
+// As above, for content made while it is written.
+bool WriteWholeFile(const std::string& path, const FileContent& content);
+bool WriteNewFile(const std::string& path, const FileContent& content);
 // Writes the blocks to an open descriptor (standard output, say), whole, one after the other.
 bool WriteToDescriptor(int descriptor, const std::vector<ByteBlock>& blocks);
 // How a failed write is told to the user: "Could not write PATH: REASON".

@@ -212,26 +212,39 @@ TEST(RenderCommand, TellsEachClampInWords) {
                    "\"\" (read as 0 Hz) is below 20 Hz: rendered 20 Hz",
                    "NaN Hz is not a number: rendered 96000 Hz"}));
   EXPECT_EQ(notesOf({"--amplitude", "150", "--length", "30"}),
-            (Notes{"150 % is above 100 %: rendered 100 %", "30 s is above 20 s: rendered 20 s"}));
+            (Notes{"150 % is above 100 %: rendered 100 %",
+                   "30 s is above 20 s: rendered 20 s (--exact renders up to 86400 s)"}));
   EXPECT_EQ(notesOf({"--amplitude", "-5", "--length", "0"}),
             (Notes{"-5 % is below 0 %: rendered 0 %", "0 s is below 0.1 s: rendered 0.1 s"}));
   EXPECT_EQ(notesOf({"--frequency", "997,22049.5", "--amplitude", "0", "--length", "20"}), Notes{});
 }
 
 TEST(RenderCommand, ReportLinesAreJsonWhateverTheTexts) {
-  WrittenFile file{
-      "dir/\"q\"\\\x01\xff.wav", "sine", "997", 997.0f, 44100, 2, 90, 0.1f, 17640, false};
+  WrittenFile file{"dir/\"q\"\\\x01\xff.wav",
+                   "sine",
+                   "997",
+                   NumberText(997.0f),
+                   44100,
+                   2,
+                   "90",
+                   NumberText(0.1f),
+                   17640,
+                   false,
+                   false,
+                   "pcm16",
+                   4410};
   EXPECT_EQ(JsonLine(file),
             "{\"path\":\"dir/\\\"q\\\"\\\\\\u0001\\ufffd.wav\",\"shape\":\"sine\","
             "\"frequency\":\"997\",\"rendered\":997,\"rate\":44100,\"channels\":2,"
-            "\"amplitude\":90,\"length\":0.1,\"data_bytes\":17640,\"clamped\":false}");
+            "\"amplitude\":90,\"length\":0.1,\"data_bytes\":17640,\"clamped\":false,"
+            "\"render\":\"window\",\"format\":\"pcm16\",\"frames\":4410}");
   file.path = "h\xc3\xa9rtz \xe2\x82\xac.wav";  // valid UTF-8 passes unchanged
-  file.rendered = 996.6667f;
+  file.rendered = NumberText(996.6667f);
   file.clamped = true;
   const std::string line = JsonLine(file);
   EXPECT_NE(line.find("\"path\":\"h\xc3\xa9rtz \xe2\x82\xac.wav\""), std::string::npos);
   EXPECT_NE(line.find("\"rendered\":996.6667,"), std::string::npos);
-  EXPECT_NE(line.find("\"clamped\":true}"), std::string::npos);
+  EXPECT_NE(line.find("\"clamped\":true,"), std::string::npos);
 }
 
 }  // namespace

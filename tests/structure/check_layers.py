@@ -3,7 +3,8 @@
 from the include paths each source is compiled with:
 
   app -> sound, controls -> toolkit -> Qt, ALSA
-  cli -> the sound engine, the toolkit's file writer (no Qt, no window)
+  cli -> the sound engine, signals, wav, the toolkit's file writer (no Qt, no window)
+  signals -> the engine's shape codes; wav -> nothing of ours
 
 Only the toolkit (and the tests) may include a Qt or ALSA header or be compiled with Qt's include
 paths; the sound engine includes no toolkit; nothing below app/ includes app/ but the one header
@@ -19,7 +20,9 @@ import subprocess
 import sys
 
 SOURCE, BUILD, NINJA = sys.argv[1].rstrip("/") + "/", sys.argv[2], sys.argv[3]
-FOLDERS = ("app", "cli", "sound", "controls", "toolkit", "bench", "tests")
+FOLDERS = ("app", "cli", "sound", "signals", "wav", "controls", "toolkit", "bench", "tests")
+# The render command's exact rendering, which only the command (and its benchmark) may use.
+EXACT_STAGES = ("signals", "wav")
 # The sound engine: what the pure library is built from.
 ENGINE = ("sound/wav_buffer", "sound/shape_", "sound/number_text")
 UPWARD_HEADER = "app/program_references.h"
@@ -59,8 +62,16 @@ def fence_broken(source, header):
         return "a test header in the program"
     if header_folder == "cli":
         return "the render command reached from " + src_folder
+    if header_folder in EXACT_STAGES and src_folder not in ("cli", "bench"):
+        return header_folder + "/ reached from " + src_folder
+    if src_folder == "signals":
+        return None if header_folder == "sound" and is_engine(relative) else \
+            "the generators reaching beyond the engine's shape codes"
+    if src_folder == "wav":
+        return "the encoders reaching out"
     if src_folder == "cli":
-        if relative == FILE_WRITER_INTERFACE or (header_folder == "sound" and is_engine(relative)):
+        if relative == FILE_WRITER_INTERFACE or (header_folder == "sound" and is_engine(relative)) \
+                or header_folder in EXACT_STAGES:
             return None
         return "the render command reaching beyond the engine and the file writer"
     if header_folder == "toolkit":

@@ -1,0 +1,126 @@
+#include "signals/exact_tone.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "sound/wav_buffer.h"
+
+namespace {
+
+constexpr double kQuarterPi = 0.78539816339744830962;
+constexpr std::uint64_t kOctants = 8;
+// Above this many distinct values a period's mean square is the continuous shape's to far below
+// any level a file can show (the difference falls with the square of the count).
+constexpr std::uint64_t kMostValuesAveraged = std::uint64_t{1} << 20;
+
+// Taylor series on [0, π/4], whose terms beyond these are below half a unit in the last place,
+// by Horner's rule in plain double arithmetic. Each list runs from the highest power down.
+constexpr double kSineFactorials[] = {-1307674368000.0, 6227020800.0, -39916800.0, 362880.0,
+                                      -5040.0,          120.0,        -6.0};
+constexpr double kCosineFactorials[] = {20922789888000.0, -87178291200.0, 479001600.0, -3628800.0,
+                                        40320.0,          -720.0,         24.0};
+
+double SineNearZero(double x) {
+  const double s = x * x;
+  double sum = 1.0 / 355687428096000.0;  // 1/17!
+  for (double factorial : kSineFactorials) sum = sum * s + 1.0 / factorial;
+  return x + x * s * sum;
+}
+
+double CosineNearZero(double x) {
+  const double s = x * x;
+  double sum = -1.0 / 6402373705728000.0;  // -1/18!
+  for (double factorial : kCosineFactorials) sum = sum * s + 1.0 / factorial;
+  return 1.0 - s / 2.0 + s * s * sum;
+}
+
+// Position within the cycle, twice over, shifted by half a cycle: ((2r + P) mod 2P), for the
+// shapes that start half way (saw and square start at phase π).
+std::uint64_t HalfShiftedDouble(std::uint64_t r, std::uint64_t period) {
+  const std::uint64_t twice = 2 * r + period;
+  return twice >= 2 * period ? twice - 2 * period : twice;
+}
+
+double ShapeValue(int shape, std::uint64_t r, std::uint64_t period) {
+  switch (shape) {
+    case kShapeSine: return SineOfCycleFraction(r, period);
+    case kShapeSaw:
+      return static_cast<double>(HalfShiftedDouble(r, period)) / static_cast<double>(period) - 1.0;
+    case kShapeSquare: return HalfShiftedDouble(r, period) < period ? 1.0 : -1.0;
+    case kShapeTriangle: {
+      const double x = static_cast<double>(r) / static_cast<double>(period);
+      return 2 * r < period ? 4.0 * x - 1.0 : 3.0 - 4.0 * x;
+    }
+    default: return 0.0;
+  }
+}
+
+double ContinuousMeanSquare(int shape) {
+  switch (shape) {
+    case kShapeSine: return 0.5;
+    case kShapeSquare: return 1.0;
+    case kShapeSaw:
+    case kShapeTriangle: return 1.0 / 3.0;
+    default: return 0.0;
+  }
+}
+
+}  // namespace
+
+std::uint64_t MultiplyModulo(std::uint64_t a, std::uint64_t b, std::uint64_t m) {
+  // Doubling and adding: no 128-bit type in the 32-bit build.
+  std::uint64_t result = 0;
+  a %= m;
+  for (; b > 0; b >>= 1) {
+    if (b & 1) result = result >= m - a ? result - (m - a) : result + a;
+    a = a >= m - a ? a - (m - a) : a + a;
+  }
+  return result;
+}
+
+double SineOfCycleFraction(std::uint64_t numerator, std::uint64_t denominator) {
+  // Exact integer reduction to an octant, then one series on [0, π/4].
+  const std::uint64_t scaled = numerator * kOctants;
+  const std::uint64_t octant = scaled / denominator;
+  const std::uint64_t rest = scaled - octant * denominator;
+  const double into = kQuarterPi * (static_cast<double>(rest) / static_cast<double>(denominator));
+  const double back =
+      kQuarterPi * (static_cast<double>(denominator - rest) / static_cast<double>(denominator));
+  double value = 0;
+  switch (octant % 4) {
+    case 0: value = SineNearZero(into); break;
+    case 1: value = CosineNearZero(back); break;
+    case 2: value = CosineNearZero(into); break;
+    default: value = SineNearZero(back); break;
+  }
+  return octant < 4 ? value : -value;
+}
+
+void RenderToneValues(const ExactTone& tone, std::uint64_t first, std::size_t count, double* out) {
+  if (tone.period == 0) {
+    std::fill(out, out + count, 0.0);
+    return;
+  }
+  const std::uint64_t step = tone.cycles % tone.period;
+  // Where the block starts is computed from its first frame; within it the position steps on in
+  // whole numbers, which is exact.
+  std::uint64_t r = MultiplyModulo(first % tone.period, step, tone.period);
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = ShapeValue(tone.shape, r, tone.period);
+    r = r >= tone.period - step ? r - (tone.period - step) : r + step;
+  }
+}
+
+double ToneMeanSquare(const ExactTone& tone) {
+  if (tone.period == 0) return 0.0;
+  // The frames visit the multiples of gcd(cycles, period) once each per period.
+  const std::uint64_t spacing = std::gcd(tone.cycles % tone.period, tone.period);
+  const std::uint64_t values = tone.period / (spacing == 0 ? tone.period : spacing);
+  if (values > kMostValuesAveraged) return ContinuousMeanSquare(tone.shape);
+  double sum = 0;
+  for (std::uint64_t j = 0; j < values; ++j) {
+    const double value = ShapeValue(tone.shape, j * (tone.period / values), tone.period);
+    sum += value * value;
+  }
+  return sum / static_cast<double>(values);
+}

@@ -1,0 +1,25 @@
+// Periodic tones computed from the frame index: sample n + period equals sample n exactly, at
+// any length and rate, and a render cut into blocks gives the same values as one made whole.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// `cycles` whole cycles of the shape over `period` frames. Shapes are the engine's codes (sine,
+// saw, square, triangle) and start where the window's do.
+struct ExactTone {
+  int shape;
+  std::uint64_t cycles;
+  std::uint64_t period;
+};
+
+// The unit-amplitude values (-1 to 1) of frames first .. first + count - 1.
+void RenderToneValues(const ExactTone& tone, std::uint64_t first, std::size_t count, double* out);
+// The mean square of those values over a whole period: what the level calculations need.
+double ToneMeanSquare(const ExactTone& tone);
+
+// sin(2π · numerator / denominator) for 0 <= numerator < denominator < 2^60, with the same bits
+// on every processor and in both builds (no library sine, whose last bit differs between them).
+double SineOfCycleFraction(std::uint64_t numerator, std::uint64_t denominator);
+// (a · b) mod m without overflow, for a, b < m < 2^63.
+std::uint64_t MultiplyModulo(std::uint64_t a, std::uint64_t b, std::uint64_t m);

@@ -1,0 +1,307 @@
+// The exact rendering's files as libsndfile reads them, their first samples, loops and faults.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli/render_jobs.h"
+#include "cli/render_options.h"
+#include "cli/render_plan.h"
+#include "wav/wav_stream.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    char name[] = "/tmp/quorvel-exact-test-XXXXXX";
+    path_ = ::mkdtemp(name);
+  }
+  ~TemporaryFolder() { fs::remove_all(path_); }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+ParsedCommandLine Parse(std::vector<std::string> words) {
+  words.insert(words.begin(), "quorvel-render");
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+// Runs the command in process and returns its plan's fault ("" when it ran, and succeeded).
+std::string Render(std::vector<std::string> words, const std::string& output) {
+  words.insert(words.end(), {"--quiet", "--output", output});
+  const ParsedCommandLine parsed = Parse(words);
+  if (parsed.finished) return "finished with " + std::to_string(parsed.exitCode);
+  const RenderPlan plan = PlanRenders(parsed.options);
+  if (!plan.fault.empty()) return plan.fault;
+  EXPECT_EQ(RunRenderJobs(plan, parsed.options), 0);
+  return "";
+}
+
+struct ReadBack {
+  SF_INFO info{};
+  std::vector<int> samples;  // as libsndfile gives them: scaled to 32 bits
+  bool loop = false;
+  int loopStart = -1, loopEnd = -1, baseNote = -1;
+};
+
+ReadBack ReadWithLibsndfile(const std::string& path) {
+  ReadBack read;
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &read.info);
+  EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
+  if (file == nullptr) return read;
+  read.samples.resize(static_cast<std::size_t>(read.info.frames * read.info.channels));
+  EXPECT_EQ(sf_read_int(file, read.samples.data(), static_cast<sf_count_t>(read.samples.size())),
+            static_cast<sf_count_t>(read.samples.size()));
+  SF_INSTRUMENT instrument{};
+  if (sf_command(file, SFC_GET_INSTRUMENT, &instrument, sizeof instrument) == SF_TRUE &&
+      instrument.loop_count > 0) {
+    read.loop = true;
+    read.loopStart = static_cast<int>(instrument.loops[0].start);
+    read.loopEnd = static_cast<int>(instrument.loops[0].end);
+    read.baseNote = instrument.basenote;
+  }
+  sf_close(file);
+  return read;
+}
+
+TEST(ExactRendering, LibsndfileReadsEveryFormatHeaderAndLength) {
+  struct Case {
+    std::vector<std::string> words;
+    int container;  // SF_FORMAT_WAV, _WAVEX or _RF64
+    int subtype;
+    int rate;
+    int channels;
+    sf_count_t frames;
+    std::uintmax_t fileSize;
+  };
+  const std::vector<Case> cases = {
+      // The canonical header where it suffices: 44 bytes before the samples.
+      {{"--exact", "--samples", "1000"}, SF_FORMAT_WAV, SF_FORMAT_PCM_16, 44100, 1, 1000, 2044},
+      {{"--format", "pcm24", "--rate", "48000", "--channels", "2", "--samples", "480"},
+       SF_FORMAT_WAVEX,
+       SF_FORMAT_PCM_24,
+       48000,
+       2,
+       480,
+       68 + 2880},
+      {{"--format", "pcm32", "--rate", "96000", "--channels", "3", "--length", "0.5"},
+       SF_FORMAT_WAVEX,
+       SF_FORMAT_PCM_32,
+       96000,
+       3,
+       48000,
+       68 + 576000},
+      {{"--format", "float32", "--rate", "768000", "--channels", "8", "--samples", "7680"},
+       SF_FORMAT_WAVEX,
+       SF_FORMAT_FLOAT,
+       768000,
+       8,
+       7680,
+       68 + 245760},
+      {{"--rate", "8000", "--channels", "3", "--samples", "10"},
+       SF_FORMAT_WAVEX,
+       SF_FORMAT_PCM_16,
+       8000,
+       3,
+       10,
+       68 + 60},
+      // An odd data size is followed by its pad byte.
+      {{"--format", "pcm24", "--samples", "1001"},
+       SF_FORMAT_WAVEX,
+       SF_FORMAT_PCM_24,
+       44100,
+       1,
+       1001,
+       68 + 3003 + 1},
+      // A length beyond the window's 20 s, exactly.
+      {{"--exact", "--rate", "8000", "--length", "25"},
+       SF_FORMAT_WAV,
+       SF_FORMAT_PCM_16,
+       8000,
+       1,
+       200000,
+       44 + 400000},
+      // A sampler loop adds its 68-byte chunk before the samples.
+      {{"--loop", "--samples", "441"},
+       SF_FORMAT_WAV,
+       SF_FORMAT_PCM_16,
+       44100,
+       1,
+       441,
+       44 + 68 + 882},
+  };
+  TemporaryFolder folder;
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& word : c.words) line += word + " ";
+    SCOPED_TRACE(line);
+    const std::string path = folder / "file.wav";
+    ASSERT_EQ(Render(c.words, path), "");
+    const ReadBack read = ReadWithLibsndfile(path);
+    EXPECT_EQ(read.info.format & SF_FORMAT_TYPEMASK, c.container);
+    EXPECT_EQ(read.info.format & SF_FORMAT_SUBMASK, c.subtype);
+    EXPECT_EQ(read.info.samplerate, c.rate);
+    EXPECT_EQ(read.info.channels, c.channels);
+    EXPECT_EQ(read.info.frames, c.frames);
+    EXPECT_EQ(fs::file_size(path), c.fileSize);
+  }
+}
+
+TEST(ExactRendering, Rf64ReadsBackWithItsSizesInTheDs64Chunk) {
+  // Forced here: the real thing needs more than 4 GiB of samples.
+  WavLayout layout{SampleFormat::kPcm24, 48000, 2, 1001};
+  layout.forceRf64 = true;
+  const SampleEncoding encoding{SampleFormat::kPcm24, 2, 0.5, false, 1};
+  TemporaryFolder folder;
+  const std::string path = folder / "rf64.wav";
+  std::ofstream out(path, std::ios::binary);
+  ASSERT_TRUE(StreamWavFile(
+      layout, encoding,
+      [](std::uint64_t first, std::size_t count, double* values) {
+        for (std::size_t i = 0; i < count; ++i) values[i] = (first + i) % 2 ? 0.5 : -0.5;
+      },
+      [&out](const std::uint8_t* bytes, std::size_t count) {
+        out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+        return out.good();
+      }));
+  out.close();
+  const Bytes bytes = ReadFile(path);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RF64");
+  EXPECT_EQ(bytes.size(), WavFileBytes(layout));
+  const ReadBack read = ReadWithLibsndfile(path);
+  EXPECT_EQ(read.info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_RF64);
+  EXPECT_EQ(read.info.format & SF_FORMAT_SUBMASK, SF_FORMAT_PCM_24);
+  EXPECT_EQ(read.info.frames, 1001);
+  ASSERT_EQ(read.samples.size(), 2002u);
+  EXPECT_EQ(read.samples[0], -(2097152 << 8));  // a quarter of 2^23 - 1, rounded, in 32 bits
+  EXPECT_EQ(read.samples[2], 2097152 << 8);
+}
+
+TEST(ExactRendering, ShapesStartAsTheWindowsAndFullScaleNeverWraps) {
+  // 1000 Hz at 48000 Hz: 48 frames a cycle. pcm16's full scale is 32767.
+  struct Case {
+    std::string shape;
+    std::string format;
+    std::vector<int> expected;  // frames 0, 6, 12, 18, 24, 36, in libsndfile's 32-bit scale
+  };
+  constexpr int k16 = 32767 << 16, k24 = 8388607 << 8;
+  const std::vector<Case> cases = {
+      {"sine", "pcm16", {0, 23170 << 16, k16, 23170 << 16, 0, -k16}},
+      {"saw", "pcm16", {0, 8192 << 16, 16384 << 16, 24575 << 16, -k16, -16384 << 16}},
+      {"square", "pcm16", {-k16, -k16, -k16, -k16, k16, k16}},
+      {"triangle", "pcm16", {-k16, -16384 << 16, 0, 16384 << 16, k16, 0}},
+      {"sine", "pcm24", {0, 5931641 << 8, k24, 5931641 << 8, 0, -k24}},
+      {"sine", "pcm32", {0, 1518500249, 2147483647, 1518500249, 0, -2147483647}},
+  };
+  TemporaryFolder folder;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shape + " " + c.format);
+    const std::string path = folder / "tone.wav";
+    ASSERT_EQ(Render({"--shape", c.shape, "--format", c.format, "--rate", "48000", "--frequency",
+                      "1000", "--samples", "48", "--peak", "0"},
+                     path),
+              "");
+    const ReadBack read = ReadWithLibsndfile(path);
+    ASSERT_EQ(read.samples.size(), 48u);
+    const std::vector<int> got{read.samples[0],  read.samples[6],  read.samples[12],
+                               read.samples[18], read.samples[24], read.samples[36]};
+    EXPECT_EQ(got, c.expected);
+  }
+}
+
+TEST(ExactRendering, LoopsAreSeamlessAndBlocksJobsAndBuildsChangeNoByte) {
+  TemporaryFolder folder;
+  const std::vector<std::string> request = {"--rate", "48000",  "--format", "pcm24", "--frequency",
+                                            "1000",   "--peak", "-20",      "--loop"};
+  auto withLength = [&](const std::string& length) {
+    std::vector<std::string> words = request;
+    words.insert(words.end(), {"--length", length});
+    return words;
+  };
+  ASSERT_EQ(Render(withLength("10"), folder / "10.wav"), "");
+  ASSERT_EQ(Render(withLength("20"), folder / "20.wav"), "");
+  const ReadBack ten = ReadWithLibsndfile(folder / "10.wav");
+  const ReadBack twenty = ReadWithLibsndfile(folder / "20.wav");
+  std::vector<int> twice = ten.samples;
+  twice.insert(twice.end(), ten.samples.begin(), ten.samples.end());
+  EXPECT_TRUE(twice == twenty.samples);
+  EXPECT_TRUE(ten.loop);
+  EXPECT_EQ(ten.loopStart, 0);
+  EXPECT_EQ(ten.loopEnd, 480000);  // the chunk holds the last frame, 479999; libsndfile adds 1
+  EXPECT_EQ(ten.baseNote, 83);     // 1000 Hz is B5 and 0.21 of a semitone
+
+  // Dithered batches: the same bytes whether files are written one or two at a time.
+  const std::vector<std::string> dithered = {"--format", "pcm16", "--dither",    "tpdf",
+                                             "--seed",   "7",     "--frequency", "997,1000",
+                                             "--length", "1"};
+  for (const char* jobs : {"1", "2"}) {
+    std::vector<std::string> words = dithered;
+    words.insert(words.end(), {"--jobs", jobs});
+    ASSERT_EQ(Render(words, folder / (std::string(jobs) + "-{frequency}.wav")), "");
+  }
+  EXPECT_EQ(ReadFile(folder / "1-997.wav"), ReadFile(folder / "2-997.wav"));
+  EXPECT_EQ(ReadFile(folder / "1-1000.wav"), ReadFile(folder / "2-1000.wav"));
+  EXPECT_NE(ReadFile(folder / "1-997.wav"), ReadFile(folder / "1-1000.wav"));
+}
+
+TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
+  struct Case {
+    std::vector<std::string> words;
+    std::string message;  // part of the fault; "" for CLI11's own refusal (exit 2)
+  };
+  const std::vector<Case> cases = {
+      {{"--rate", "7999"}, ""},
+      {{"--format", "pcm20"}, ""},
+      {{"--channels", "9"}, ""},
+      {{"--samples", "0"}, ""},
+      {{"--peak", "-6", "--amplitude", "50"}, ""},
+      {{"--peak", "0.5"}, "--peak: 0.5 dBFS is above full scale; give a number from -200 to 0"},
+      {{"--peak", "loud"}, "--peak: \"loud\" is not a level in dBFS"},
+      {{"--rms", "-1", "--shape", "saw"}, "at most -1.77 dBFS for this saw"},
+      {{"--cycles", "10"}, "--cycles 10 of 997 Hz at 44100 Hz: 442.326"},
+      {{"--dither", "tpdf", "--format", "float32"}, "--dither tpdf: float32 samples are not"},
+      {{"--amplitude", "-6dB"}, "for \"-6dB\" use --peak (dBFS)"},
+      {{"--exact", "--length", "86401"}, "at most 86400 s"},
+      {{"--samples", "4000000000", "--rate", "44100"}, "--samples: at most 3810240000"},
+      {{"--exact", "--samples", "2"}, "no whole cycle of 997 Hz below half the rate fits"},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& word : c.words) line += word + " ";
+    SCOPED_TRACE(line);
+    std::vector<std::string> words = c.words;
+    words.insert(words.end(), {"--output", "never-written.wav"});
+    testing::internal::CaptureStderr();
+    const ParsedCommandLine parsed = Parse(words);
+    testing::internal::GetCapturedStderr();
+    if (c.message.empty()) {
+      EXPECT_TRUE(parsed.finished);
+      EXPECT_EQ(parsed.exitCode, kExitBadRequest);
+      continue;
+    }
+    ASSERT_FALSE(parsed.finished);
+    EXPECT_NE(PlanRenders(parsed.options).fault.find(c.message), std::string::npos)
+        << PlanRenders(parsed.options).fault;
+  }
+  EXPECT_FALSE(fs::exists("never-written.wav"));
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+#include "wav/sample_encoding.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr double kTwoToMinus32 = 1.0 / 4294967296.0;
+
+// SplitMix64's finaliser: a fixed bijection that scatters neighbouring counters.
+std::uint64_t Mix(std::uint64_t z) {
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+  return z ^ (z >> 31);
+}
+
+void StoreLittleEndian(std::uint8_t* at, std::uint32_t value, unsigned bytes) {
+  for (unsigned i = 0; i < bytes; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// Nearest step, ties to even; anything beyond full scale stops there instead of wrapping.
+std::int32_t ToInteger(double value, double fullScale) {
+  const double rounded = std::nearbyint(value);
+  if (!(rounded < fullScale)) return static_cast<std::int32_t>(fullScale);
+  if (!(rounded > -fullScale - 1)) return static_cast<std::int32_t>(-fullScale - 1);
+  return static_cast<std::int32_t>(rounded);
+}
+
+}  // namespace
+
+const char* SampleFormatName(SampleFormat format) {
+  for (const FormatName& entry : kSampleFormatNames)
+    if (entry.format == format) return entry.name;
+  return "";
+}
+
+bool SampleFormatNamed(std::string_view name, SampleFormat& format) {
+  for (const FormatName& entry : kSampleFormatNames)
+    if (name == entry.name) {
+      format = entry.format;
+      return true;
+    }
+  return false;
+}
+
+unsigned BitsPerSample(SampleFormat format) {
+  switch (format) {
+    case SampleFormat::kPcm16: return 16;
+    case SampleFormat::kPcm24: return 24;
+    default: return 32;
+  }
+}
+
+bool IsFloat(SampleFormat format) { return format == SampleFormat::kFloat32; }
+
+double IntegerFullScale(SampleFormat format) {
+  return std::ldexp(1.0, static_cast<int>(BitsPerSample(format)) - 1) - 1.0;
+}
+
+double TriangularDither(std::uint64_t seed, std::uint64_t counter) {
+  const std::uint64_t bits = Mix(Mix(seed) + counter * 0x9E3779B97F4A7C15u);
+  const double first = static_cast<double>(bits >> 32) * kTwoToMinus32;
+  const double second = static_cast<double>(bits & 0xFFFFFFFFu) * kTwoToMinus32;
+  return first - second;
+}
+
+void EncodeFrames(const SampleEncoding& encoding, const double* values, std::size_t frames,
+                  std::uint64_t firstFrame, std::uint8_t* out) {
+  const unsigned bytes = BytesPerSample(encoding.format);
+  if (IsFloat(encoding.format)) {
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+      const float sample = static_cast<float>(values[frame] * encoding.gain);
+      for (unsigned channel = 0; channel < encoding.channels; ++channel, out += bytes)
+        std::memcpy(out, &sample, sizeof sample);  // x86 is little-endian, as WAV is
+    }
+    return;
+  }
+  const double fullScale = IntegerFullScale(encoding.format);
+  const double scale = encoding.gain * fullScale;
+  for (std::size_t frame = 0; frame < frames; ++frame) {
+    const double scaled = values[frame] * scale;
+    const std::uint64_t counter = (firstFrame + frame) * encoding.channels;
+    for (unsigned channel = 0; channel < encoding.channels; ++channel, out += bytes) {
+      const double dither =
+          encoding.dither ? TriangularDither(encoding.seed, counter + channel) : 0.0;
+      StoreLittleEndian(out, static_cast<std::uint32_t>(ToInteger(scaled + dither, fullScale)),
+                        bytes);
+    }
+  }
+}
