@@ -14,24 +14,71 @@ constexpr std::uint64_t kOctants = 8;
 constexpr std::uint64_t kMostValuesAveraged = std::uint64_t{1} << 20;
 
 // Taylor series on [0, π/4], whose terms beyond these are below half a unit in the last place,
-// by Horner's rule in plain double arithmetic. Each list runs from the highest power down.
-constexpr double kSineFactorials[] = {-1307674368000.0, 6227020800.0, -39916800.0, 362880.0,
-                                      -5040.0,          120.0,        -6.0};
-constexpr double kCosineFactorials[] = {20922789888000.0, -87178291200.0, 479001600.0, -3628800.0,
-                                        40320.0,          -720.0,         24.0};
+// by Horner's rule in plain double arithmetic; coefficients from the highest power down.
+constexpr double kSineTerms[] = {
+    1.0 / 355687428096000.0, -1.0 / 1307674368000.0, 1.0 / 6227020800.0, -1.0 / 39916800.0,
+    1.0 / 362880.0,          -1.0 / 5040.0,          1.0 / 120.0,        -1.0 / 6.0};
+constexpr double kCosineTerms[] = {
+    -1.0 / 6402373705728000.0, 1.0 / 20922789888000.0, -1.0 / 87178291200.0, 1.0 / 479001600.0,
+    -1.0 / 3628800.0,          1.0 / 40320.0,          -1.0 / 720.0,         1.0 / 24.0};
 
 double SineNearZero(double x) {
   const double s = x * x;
-  double sum = 1.0 / 355687428096000.0;  // 1/17!
-  for (double factorial : kSineFactorials) sum = sum * s + 1.0 / factorial;
+  double sum = 0;
+  for (double term : kSineTerms) sum = sum * s + term;
   return x + x * s * sum;
 }
 
 double CosineNearZero(double x) {
   const double s = x * x;
-  double sum = -1.0 / 6402373705728000.0;  // -1/18!
-  for (double factorial : kCosineFactorials) sum = sum * s + 1.0 / factorial;
+  double sum = 0;
+  for (double term : kCosineTerms) sum = sum * s + term;
   return 1.0 - s / 2.0 + s * s * sum;
+}
+
+// A position in the cycle as eighths: 8 r / P = octant + rest / P, in exact whole numbers, so
+// that stepping from frame to frame and computing a frame's position afresh agree to the bit.
+struct OctantPosition {
+  std::uint64_t octant;  // 0 to 7
+  std::uint64_t rest;    // 0 to P - 1
+};
+
+OctantPosition OctantOf(std::uint64_t r, std::uint64_t period) {
+  const std::uint64_t scaled = r * kOctants;
+  const std::uint64_t octant = scaled / period;
+  return {octant, scaled - octant * period};
+}
+
+// sin(2π (octant + rest / P) / 8), with 1 / P given: one series on [0, π/4].
+double SineAtOctant(OctantPosition at, std::uint64_t period, double reciprocal) {
+  const double into = kQuarterPi * (static_cast<double>(at.rest) * reciprocal);
+  const double back = kQuarterPi * (static_cast<double>(period - at.rest) * reciprocal);
+  double value = 0;
+  switch (at.octant % 4) {
+    case 0: value = SineNearZero(into); break;
+    case 1: value = CosineNearZero(back); break;
+    case 2: value = CosineNearZero(into); break;
+    default: value = SineNearZero(back); break;
+  }
+  return at.octant < 4 ? value : -value;
+}
+
+// The sine's frames, stepped in eighths: the octant and rest move by the step's own eighths.
+void RenderSineValues(const ExactTone& tone, std::uint64_t r, std::size_t count, double* out) {
+  const std::uint64_t period = tone.period;
+  const double reciprocal = 1.0 / static_cast<double>(period);
+  const OctantPosition step = OctantOf(tone.cycles % period, period);
+  OctantPosition at = OctantOf(r, period);
+  for (std::size_t i = 0; i < count; ++i) {
+    out[i] = SineAtOctant(at, period, reciprocal);
+    at.rest += step.rest;
+    at.octant += step.octant;
+    if (at.rest >= period) {
+      at.rest -= period;
+      ++at.octant;
+    }
+    at.octant %= kOctants;
+  }
 }
 
 // Position within the cycle, twice over, shifted by half a cycle: ((2r + P) mod 2P), for the
@@ -79,21 +126,8 @@ std::uint64_t MultiplyModulo(std::uint64_t a, std::uint64_t b, std::uint64_t m) 
 }
 
 double SineOfCycleFraction(std::uint64_t numerator, std::uint64_t denominator) {
-  // Exact integer reduction to an octant, then one series on [0, π/4].
-  const std::uint64_t scaled = numerator * kOctants;
-  const std::uint64_t octant = scaled / denominator;
-  const std::uint64_t rest = scaled - octant * denominator;
-  const double into = kQuarterPi * (static_cast<double>(rest) / static_cast<double>(denominator));
-  const double back =
-      kQuarterPi * (static_cast<double>(denominator - rest) / static_cast<double>(denominator));
-  double value = 0;
-  switch (octant % 4) {
-    case 0: value = SineNearZero(into); break;
-    case 1: value = CosineNearZero(back); break;
-    case 2: value = CosineNearZero(into); break;
-    default: value = SineNearZero(back); break;
-  }
-  return octant < 4 ? value : -value;
+  return SineAtOctant(OctantOf(numerator, denominator), denominator,
+                      1.0 / static_cast<double>(denominator));
 }
 
 void RenderToneValues(const ExactTone& tone, std::uint64_t first, std::size_t count, double* out) {
@@ -105,6 +139,10 @@ void RenderToneValues(const ExactTone& tone, std::uint64_t first, std::size_t co
   // Where the block starts is computed from its first frame; within it the position steps on in
   // whole numbers, which is exact.
   std::uint64_t r = MultiplyModulo(first % tone.period, step, tone.period);
+  if (tone.shape == kShapeSine) {
+    RenderSineValues(tone, r, count, out);
+    return;
+  }
   for (std::size_t i = 0; i < count; ++i) {
     out[i] = ShapeValue(tone.shape, r, tone.period);
     r = r >= tone.period - step ? r - (tone.period - step) : r + step;

@@ -131,6 +131,8 @@ checksums=(
   "16a3e467a13cbd60c5a06616eab8bbaf39dd2ff12e7fa67601b7ea27e9ef6557|--format pcm16 --dither tpdf --seed 42 --frequency 440.5 --length 1 --channels 2"
   "0f62a12006120599d79f53e504ad529b641effc921d6656dbd83c3e7d545adc8|--format pcm24 --dither tpdf --frequency 20 --cycles 3 --rate 8000"
   "1935caec96026c46078ba73f95296e7907d3c1d81954358f8f960e64d79becca|--exact --length 25 --rate 8000 --frequency 30000"
+  "18b1e31f96db5a15d0aad7f3f8d5c4844d7f07f4d5db08b429af8b096efe2aa1|--format float32 --frequency 997 --length 1 --peak -0.5"
+  "c93e907dfef8913b3fa461cbe5e2b08c46194921d139fede55e21bfea162827a|--format pcm32 --frequency 1234.5 --rate 96000 --length 1 --channels 2"
 )
 for entry in "${checksums[@]}"; do
   IFS='|' read -r expected words <<<"$entry"

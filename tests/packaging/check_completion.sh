@@ -39,12 +39,16 @@ expect() {
     fail "completing \"$*\" gives \"${got//$'\n'/ }\", expected \"${wanted//$'\n'/ }\""
 }
 
-# What --help offers: its long options, the shape names and the two option choices.
+# What --help offers: its long options, the shape names, the choices of --format and --dither,
+# and the ranges of --channels and --rate.
 options=$(grep -oE '^ +(-[a-z],)?--[a-z][a-z-]*' <<<"$help" | sed 's/.*,//; s/^ *//' | sort)
 shapes=$(grep -oE 'shapes: [a-z|]+' <<<"$help" | sed 's/shapes: //; s/|/ /g')
-choices() { grep -oE -- "--$1 INT:\{[0-9,]+\}" <<<"$help" | sed 's/.*{//; s/}//; s/,/ /g'; }
-channels=$(choices channels) rates=$(choices rate)
-for what in options shapes channels rates; do
+choices() { grep -oE -- "--$1 TEXT:\{[a-z0-9,]+\}" <<<"$help" | sed 's/.*{//; s/}//; s/,/ /g'; }
+range() { grep -oE -- "--$1 INT:INT in \[[0-9]+ - [0-9]+\]" <<<"$help" | grep -oE '[0-9]+' | tail -2; }
+formats=$(choices format) dithers=$(choices dither)
+channels=$(seq $(range channels)) rates=$(complete_words --rate "")
+read -r lowest highest < <(range rate | paste -sd' ')
+for what in options shapes formats dithers channels rates; do
   [ -n "${!what}" ] || { echo "FAIL: no $what in $render --help:"; echo "$help"; exit 1; }
 done
 
@@ -57,7 +61,15 @@ expect "$(tr ' ' '\n' <<<"$shapes" | grep '^s' | tr '\n' ' ')" --shape s
 # A list: the names typed so far stay, the last one is completed.
 expect "saw,square" --shape saw,sq
 expect "$channels" --channels ""
-expect "$rates" --rate ""
+# Every rate offered is one the program takes, and the common ones are there.
+for rate in $rates; do
+  [ "$rate" -ge "$lowest" ] && [ "$rate" -le "$highest" ] || fail "--rate offers $rate"
+done
+for rate in 44100 48000 96000 192000; do
+  grep -qx "$rate" <<<"$rates" || fail "--rate does not offer $rate"
+done
+expect "$formats" --format ""
+expect "$dithers" --dither ""
 expect "$rates" --channels 2 --rate ""
 expect "$(tr ' ' '\n' <<<"$rates" | grep '^1')" --rate 1
 # --rate=... reaches the completion as three words: option, "=", value.
@@ -65,6 +77,7 @@ expect "$rates" --rate =
 expect "$shapes" --shape = ""
 expect "" --frequency ""
 expect "" --jobs ""
+expect "" --peak ""
 
 # File names for --output, and "-" for standard output.
 files=$(mktemp -d)
