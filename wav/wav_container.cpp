@@ -14,6 +14,7 @@ constexpr std::uint32_t kExtensibleFormatChunkSize = 40;
 constexpr std::uint16_t kExtensionSize = 22;
 constexpr std::uint32_t kDs64ChunkSize = 28;
 constexpr std::uint32_t kSamplerChunkSize = 36 + 24;  // one loop
+constexpr std::uint32_t kFactChunkSize = 4;
 constexpr std::uint32_t kChunkHeaderSize = 8;
 constexpr std::uint64_t kLargestRiffSize = 0xFFFFFFFFu;
 constexpr std::uint32_t kSizeInDs64 = 0xFFFFFFFFu;
@@ -60,6 +61,7 @@ std::uint32_t FormatChunkSize(const WavLayout& layout) {
 std::uint64_t RiffContentSize(const WavLayout& layout, bool rf64) {
   std::uint64_t size = 4 + kChunkHeaderSize + FormatChunkSize(layout);
   if (rf64) size += kChunkHeaderSize + kDs64ChunkSize;
+  if (IsFloat(layout.format)) size += kChunkHeaderSize + kFactChunkSize;
   if (layout.loop) size += kChunkHeaderSize + kSamplerChunkSize;
   return size + kChunkHeaderSize + DataBytes(layout) + WavTrailingPadBytes(layout);
 }
@@ -148,6 +150,12 @@ std::vector<std::uint8_t> WavHeader(const WavLayout& layout) {
     out.U32(0);  // no table of other chunks' sizes
   }
   WriteFormatChunk(out, layout);
+  if (IsFloat(layout.format)) {
+    // Every format but PCM states its length in frames here too; RF64 keeps it in ds64.
+    out.Text("fact");
+    out.U32(kFactChunkSize);
+    out.U32(rf64 ? kSizeInDs64 : static_cast<std::uint32_t>(layout.frames));
+  }
   if (layout.loop) WriteSamplerChunk(out, layout);
   out.Text("data");
   const std::uint64_t dataBytes = DataBytes(layout);

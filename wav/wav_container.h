@@ -1,5 +1,6 @@
 // The chunks around a WAV file's samples: the canonical 44-byte header wherever it suffices,
-// WAVE_FORMAT_EXTENSIBLE where the format needs it, RF64 past 4 GiB, and a sampler's loop.
+// WAVE_FORMAT_EXTENSIBLE where the format needs it (and the fact chunk of floating point), RF64
+// past 4 GiB, and a sampler's loop.
 #pragma once
 
 #include <cstdint>

@@ -115,7 +115,7 @@ TEST(ExactRendering, LibsndfileReadsEveryFormatHeaderAndLength) {
        768000,
        8,
        7680,
-       68 + 245760},
+       68 + 12 + 245760},  // with its fact chunk
       {{"--rate", "8000", "--channels", "3", "--samples", "10"},
        SF_FORMAT_WAVEX,
        SF_FORMAT_PCM_16,

@@ -127,11 +127,11 @@ checksums=(
   "84b5071344bc1769d6f929b5f2b7f58492198ede8668119edc9ace8f045d3d8e|--rate 48000 --format pcm24 --frequency 1000 --peak -20 --length 10 --loop"
   "a9bf6c0a19391936179de65e870f3f34cc2279115f246f88502d6ccf9846309d|--exact --shape square --samples 4410"
   "8428bd026405b755788f9d21c0c8fe2bc582067589c0fb73169b58cfe02fbc3e|--format pcm32 --shape saw --rate 96000 --channels 3 --length 0.5 --rms -12"
-  "473d4afc6860f4e7d2ffbee1adcf25649a4b88a04eebb9453f06da61f4e5c538|--format float32 --shape triangle --rate 768000 --channels 8 --samples 7681 --peak -3"
+  "9aeb78b7f0ba59afc3ba130b0aa70f61cbd581105bd9b6d595fcb396efcea1ac|--format float32 --shape triangle --rate 768000 --channels 8 --samples 7681 --peak -3"
   "16a3e467a13cbd60c5a06616eab8bbaf39dd2ff12e7fa67601b7ea27e9ef6557|--format pcm16 --dither tpdf --seed 42 --frequency 440.5 --length 1 --channels 2"
   "0f62a12006120599d79f53e504ad529b641effc921d6656dbd83c3e7d545adc8|--format pcm24 --dither tpdf --frequency 20 --cycles 3 --rate 8000"
   "1935caec96026c46078ba73f95296e7907d3c1d81954358f8f960e64d79becca|--exact --length 25 --rate 8000 --frequency 30000"
-  "18b1e31f96db5a15d0aad7f3f8d5c4844d7f07f4d5db08b429af8b096efe2aa1|--format float32 --frequency 997 --length 1 --peak -0.5"
+  "416bb7d586bb4f7c11d354f330cf671b5d03b4dfdf7163ed23ef3efb17e733f2|--format float32 --frequency 997 --length 1 --peak -0.5"
   "c93e907dfef8913b3fa461cbe5e2b08c46194921d139fede55e21bfea162827a|--format pcm32 --frequency 1234.5 --rate 96000 --length 1 --channels 2"
 )
 for entry in "${checksums[@]}"; do
