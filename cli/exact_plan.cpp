@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cli/render_report.h"
+#include "cli/signal_plan.h"
 #include "sound/wav_buffer.h"
 
 namespace {
@@ -18,15 +19,6 @@ constexpr double kFullScaleTolerance = 1e-12;
 constexpr double kWholeFramesTolerance = 1e-9;
 
 double GainOf(double decibels) { return std::pow(10.0, decibels / kDecibelsPerFactorOfTen); }
-
-// A number and nothing else: "-20", "+3.5", "-0.25".
-bool ReadDecibels(const std::string& text, double& value) {
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  if (begin != end && *begin == '+') ++begin;
-  const auto [stop, error] = std::from_chars(begin, end, value);
-  return begin != end && error == std::errc() && stop == end && std::isfinite(value);
-}
 
 // "-6dB" in --amplitude would read as -6 % and render silence.
 bool LooksLikeDecibels(const std::string& text) {
@@ -107,23 +99,54 @@ std::string CycleFramesFault(const RenderOptions& options, double frequency,
   return "";
 }
 
-double GainFor(const RenderOptions& options, const ExactTone& tone) {
-  if (!options.peakText.empty()) {
-    double decibels = 0;
-    ReadDecibels(options.peakText, decibels);
-    return GainOf(decibels);
-  }
-  if (!options.rmsText.empty()) {
-    double decibels = 0;
-    ReadDecibels(options.rmsText, decibels);
-    const double meanSquare = ToneMeanSquare(tone);
-    return meanSquare > 0 ? GainOf(decibels) * std::sqrt(kAes17MeanSquareOfFullScale / meanSquare)
-                          : INFINITY;
-  }
-  return static_cast<double>(ClampAmplitude(ReadIntegerText(options.amplitudeText))) / 100.0;
+double DecibelsOf(const std::string& text) {
+  double decibels = 0;
+  ReadDecibels(text, decibels);
+  return decibels;
+}
+
+std::string CrestText(double peak, double meanSquare) {
+  return NumberText(static_cast<float>(
+      std::round(kDecibelsPerFactorOfTen * std::log10(peak / std::sqrt(meanSquare)) * 100) / 100));
 }
 
 }  // namespace
+
+bool ReadDecibels(const std::string& text, double& value) {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  if (begin != end && *begin == '+') ++begin;
+  const auto [stop, error] = std::from_chars(begin, end, value);
+  return begin != end && error == std::errc() && stop == end && std::isfinite(value);
+}
+
+std::string GainForLevel(const RenderOptions& options, const std::string& shapeName, double peak,
+                         double meanSquare, const double* defaultRms, double& gain) {
+  const bool byRms = !options.rmsText.empty() ||
+                     (options.peakText.empty() && !options.amplitudeGiven && defaultRms);
+  if (!options.peakText.empty()) {
+    gain = peak > 0 ? GainOf(DecibelsOf(options.peakText)) / peak : 0;
+  } else if (byRms) {
+    const double decibels = options.rmsText.empty() ? *defaultRms : DecibelsOf(options.rmsText);
+    gain =
+        meanSquare > 0 ? GainOf(decibels) * std::sqrt(kAes17MeanSquareOfFullScale / meanSquare) : 0;
+    if (gain * peak > 1 + kFullScaleTolerance) {
+      // The level that would reach full scale exactly, to two decimals, rounded down.
+      const double highest =
+          std::floor((decibels - kDecibelsPerFactorOfTen * std::log10(gain * peak)) * 100) / 100;
+      return "--rms " + NumberText(decibels) + " would take the " + shapeName +
+             "'s peak above full scale (its crest factor is " + CrestText(peak, meanSquare) +
+             " dB); at most " + NumberText(static_cast<float>(highest)) + " dBFS for this " +
+             shapeName;
+    }
+  } else {
+    const double percent =
+        static_cast<double>(ClampAmplitude(ReadIntegerText(options.amplitudeText)));
+    gain = peak > 0 ? percent / 100.0 / peak : 0;
+  }
+  gain = std::min(gain, peak > 0 ? 1.0 / peak : 1.0);
+  return "";
+}
 
 std::string AmplitudeFault(const RenderOptions& options) {
   if (!LooksLikeDecibels(options.amplitudeText)) return "";
@@ -136,7 +159,7 @@ bool NeedsExactRendering(const RenderOptions& options) {
          (options.sampleRate != kLowSampleRate && options.sampleRate != kHighSampleRate) ||
          options.channels > kStereoChannels || !options.peakText.empty() ||
          !options.rmsText.empty() || options.samples > 0 || options.cycles > 0 ||
-         options.dither != kNoDither || options.loop;
+         options.dither != kNoDither || options.loop || NeedsExactSignal(options);
 }
 
 ExactRequest PlanExactRequest(const RenderOptions& options) {
@@ -151,9 +174,9 @@ ExactRequest PlanExactRequest(const RenderOptions& options) {
   return request;
 }
 
-ExactTonePlan PlanExactTone(const RenderOptions& options, const ExactRequest& request, int shape,
-                            const std::string& shapeName, float frequency) {
-  ExactTonePlan plan;
+ExactSignalPlan PlanExactTone(const RenderOptions& options, const ExactRequest& request, int shape,
+                              const std::string& shapeName, float frequency) {
+  ExactSignalPlan plan;
   const double rate = options.sampleRate;
   plan.frames = request.frames;
   if (options.cycles > 0) {
@@ -170,19 +193,12 @@ ExactTonePlan PlanExactTone(const RenderOptions& options, const ExactRequest& re
                  std::to_string(plan.frames) + " frames; render more frames";
     return plan;
   }
-  plan.tone = ExactTone{shape, static_cast<std::uint64_t>(cycles), plan.frames};
+  const ExactTone tone{shape, static_cast<std::uint64_t>(cycles), plan.frames};
   plan.frequency = cycles * rate / static_cast<double>(plan.frames);
-  plan.gain = GainFor(options, plan.tone);
-  if (plan.gain > 1 + kFullScaleTolerance) {
-    double decibels = 0;
-    ReadDecibels(options.rmsText, decibels);
-    // The level that would reach full scale exactly, to two decimals, rounded down.
-    const double highest =
-        std::floor((decibels - kDecibelsPerFactorOfTen * std::log10(plan.gain)) * 100) / 100;
-    plan.fault = "--rms " + options.rmsText + " would take the " + shapeName +
-                 "'s peak above full scale; at most " + NumberText(static_cast<float>(highest)) +
-                 " dBFS for this " + shapeName;
-  }
-  plan.gain = std::min(plan.gain, 1.0);
+  plan.tone = tone;
+  plan.values = [tone](std::uint64_t first, std::size_t count, double* out) {
+    RenderToneValues(tone, first, count, out);
+  };
+  plan.fault = GainForLevel(options, shapeName, 1.0, ToneMeanSquare(tone), nullptr, plan.gain);
   return plan;
 }

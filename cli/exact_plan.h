@@ -7,6 +7,7 @@
 #include "cli/render_options.h"
 #include "signals/exact_tone.h"
 #include "wav/sample_encoding.h"
+#include "wav/wav_stream.h"
 
 struct ExactRequest {
   SampleFormat format = SampleFormat::kPcm16;
@@ -23,15 +24,27 @@ std::string AmplitudeFault(const RenderOptions& options);
 // Checks and reads what every file of the request shares.
 ExactRequest PlanExactRequest(const RenderOptions& options);
 
-struct ExactTonePlan {
-  ExactTone tone{};
+// One file of the exact rendering: where its values come from and how loud they are written.
+struct ExactSignalPlan {
+  ValueSource values;  // unit values, fades applied
   std::uint64_t frames = 0;
-  double frequency = 0;  // rendered: cycles × rate / frames
-  double gain = 0;       // of full scale, for the unit shape
+  double frequency = 0;    // rendered: a tone's cycles × rate / frames, a sweep's start
+  double gain = 0;         // of full scale, for the unit values
+  double peak = 1;         // of the unit values
+  std::string reportKeys;  // what this kind of signal adds to its report line: ,"key":value...
+  ExactTone tone{};        // a tone's shape, cycles and period
   std::string fault;
 };
 
 // The tone for one shape and (clamped) frequency: whole cycles over the frames, or the frames of
 // whole cycles, and the gain that meets the level asked for.
-ExactTonePlan PlanExactTone(const RenderOptions& options, const ExactRequest& request, int shape,
-                            const std::string& shapeName, float frequency);
+ExactSignalPlan PlanExactTone(const RenderOptions& options, const ExactRequest& request, int shape,
+                              const std::string& shapeName, float frequency);
+
+// Reading a level option: a number and nothing else ("-20", "+3.5").
+bool ReadDecibels(const std::string& text, double& value);
+// The gain that brings unit values of this peak and mean square to the level asked for
+// (--peak, --rms, else --amplitude, else `defaultRms` dBFS when given), or a fault that names
+// the crest factor when the peak would pass full scale.
+std::string GainForLevel(const RenderOptions& options, const std::string& shapeName, double peak,
+                         double meanSquare, const double* defaultRms, double& gain);

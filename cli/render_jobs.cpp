@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <iostream>
 #include <mutex>
@@ -54,10 +55,7 @@ bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const Ren
   const WavLayout layout = ExactLayout(plan, job, options);
   const SampleEncoding encoding{plan.request.format, layout.channels, job.exact.gain,
                                 plan.request.dither, options.seed};
-  const ExactTone tone = job.exact.tone;
-  const ValueSource values = [&tone](std::uint64_t first, std::size_t count, double* out) {
-    RenderToneValues(tone, first, count, out);
-  };
+  const ValueSource& values = job.exact.values;
   const auto stream = [&](int descriptor) {
     return StreamWavFile(layout, encoding, values,
                          [descriptor](const std::uint8_t* bytes, std::size_t count) {
@@ -70,6 +68,11 @@ bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const Ren
                                                        : WriteWholeFile(job.path, content);
   if (!written) message = WriteFailureText(job.path, LastFileError());
   return written;
+}
+
+// Noise has no frequency: JSON's null, where a number would be a fiction.
+std::string RenderedText(double frequency) {
+  return std::isnan(frequency) ? "null" : NumberText(frequency);
 }
 
 class JobRunner {
@@ -137,20 +140,20 @@ class JobRunner {
                                options_.channels, std::to_string(ClampAmplitude(plan_.amplitude)),
                                NumberText(ClampLength(plan_.length)), dataBytes,
                                job.planned.frequencyClamped || plan_.parametersClamped, false,
-                               kDefaultFormatName, dataBytes / frameBytes});
+                               kDefaultFormatName, dataBytes / frameBytes, ""});
   }
 
   void WrittenExactly(std::size_t index) {
     const RenderJob& job = plan_.jobs[index];
     const WavLayout layout = ExactLayout(plan_, job, options_);
     constexpr double kPercent = 100.0;
-    Written(
-        index,
-        WrittenFile{job.path, job.shapeName, job.frequencyText, NumberText(job.exact.frequency),
-                    options_.sampleRate, options_.channels, NumberText(job.exact.gain * kPercent),
-                    NumberText(static_cast<double>(job.exact.frames) / options_.sampleRate),
-                    DataBytes(layout), job.planned.frequencyClamped || plan_.parametersClamped,
-                    true, options_.formatName, job.exact.frames});
+    Written(index,
+            WrittenFile{job.path, job.shapeName, job.frequencyText,
+                        RenderedText(job.exact.frequency), options_.sampleRate, options_.channels,
+                        NumberText(job.exact.gain * job.exact.peak * kPercent),
+                        NumberText(static_cast<double>(job.exact.frames) / options_.sampleRate),
+                        DataBytes(layout), job.planned.frequencyClamped || plan_.parametersClamped,
+                        true, options_.formatName, job.exact.frames, job.exact.reportKeys});
   }
 
   void Written(std::size_t index, WrittenFile file) {

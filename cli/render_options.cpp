@@ -6,6 +6,7 @@
 #include <iostream>
 #include <thread>
 
+#include "cli/signal_plan.h"
 #include "sound/wav_buffer.h"
 
 namespace {
@@ -16,6 +17,7 @@ constexpr unsigned kMostJobs = 4096;
 std::string ShapeChoices() {
   std::string choices;
   for (const char* name : kShapeNames) choices += (choices.empty() ? "" : "|") + std::string(name);
+  for (const char* name : kExactOnlyShapeNames) choices += "|" + std::string(name);
   return choices;
 }
 
@@ -36,7 +38,8 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_option("--shape", shapes, "Shape, or a comma-separated list of shapes: " + ShapeChoices())
       ->capture_default_str();
   app.add_option("--frequency", frequencies,
-                 "Frequency in Hz, or a comma-separated list; read as the window reads its field")
+                 "Frequency in Hz, or a comma-separated list; read as the window reads its field. "
+                 "Sweeps: F1:F2; multitones: F+F+...")
       ->capture_default_str();
   CLI::Option* amplitude =
       app.add_option("--amplitude", options.amplitudeText, "Amplitude in percent of full scale")
@@ -78,6 +81,11 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_option("--seed", options.seed, "Seed of the dither: the same seed, the same bytes")
       ->capture_default_str();
   app.add_flag("--loop", options.loop, "Add a sampler loop (smpl chunk) over the whole file");
+  app.add_flag("--bandlimited", options.bandlimited,
+               "Square, saw and triangle of their harmonics below half the rate only");
+  app.add_option("--fade-in", options.fadeInText, "Raised-cosine fade-in, in milliseconds");
+  app.add_option("--fade-out", options.fadeOutText,
+                 "Raised-cosine fade-out, in milliseconds (sweeps: their last semitone unless 0)");
   app.add_option("--output", options.outputTemplate,
                  "File to write, '-' for standard output; with lists a template naming each file "
                  "by {shape}, {frequency}, {rendered}, {rate} and {channels}")
@@ -133,6 +141,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     parsed.exitCode = printed == 0 ? 0 : kExitBadRequest;
     return parsed;
   }
+  options.amplitudeGiven = app.count("--amplitude") > 0;
   options.shapes = SplitList(shapes);
   options.frequencyTexts = SplitList(frequencies);
   return parsed;

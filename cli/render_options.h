@@ -22,6 +22,10 @@ struct RenderOptions {
   std::string dither;
   std::uint64_t seed = 1;
   bool loop = false;
+  bool amplitudeGiven = false;  // --amplitude on the command line, not its default
+  bool bandlimited = false;
+  std::string fadeInText;   // milliseconds; empty: none
+  std::string fadeOutText;  // milliseconds; empty: the signal's own default
   std::string outputTemplate;
   bool quiet = false;
   bool noClobber = false;

@@ -9,6 +9,7 @@
 
 #include "cli/output_names.h"
 #include "cli/render_report.h"
+#include "cli/signal_plan.h"
 
 namespace {
 
@@ -17,6 +18,11 @@ namespace fs = std::filesystem;
 int ShapeCodeNamed(const std::string& name) {
   int code = kFirstShapeCode;
   for (const char* known : kShapeNames) {
+    if (name == known) return code;
+    ++code;
+  }
+  code = kFirstExactOnlyShape;
+  for (const char* known : kExactOnlyShapeNames) {
     if (name == known) return code;
     ++code;
   }
@@ -71,7 +77,9 @@ std::string SameFileFault(const std::vector<RenderJob>& jobs) {
 std::string RequestFault(const RenderOptions& options) {
   for (const std::string& shape : options.shapes)
     if (ShapeCodeNamed(shape) == 0)
-      return "--shape: unknown shape \"" + shape + "\"; known are sine, saw, square and triangle";
+      return "--shape: unknown shape \"" + shape +
+             "\"; known are sine, saw, square, triangle, sweep, linear-sweep, white, "
+             "white-uniform and multitone";
   if (options.outputTemplate.empty()) return "--output: the file name is empty";
   if (const std::string fault = AmplitudeFault(options); !fault.empty()) return fault;
   return OutputTemplateFault(options.outputTemplate);
@@ -96,8 +104,11 @@ RenderJob PlanJob(const RenderOptions& options, const RenderPlan& plan, const st
   const auto rate = static_cast<std::uint32_t>(options.sampleRate);
   std::string rendered;
   if (plan.exact) {
-    job.planned = ClampFrequencyForRate(job.frequency, rate);
-    job.exact = PlanExactTone(options, plan.request, job.shapeCode, shape, job.planned.frequency);
+    // Only tones read their frequency as the window does; the other signals read their own.
+    job.planned = job.shapeCode < kFirstExactOnlyShape ? ClampFrequencyForRate(job.frequency, rate)
+                                                       : RenderOutcome{job.frequency, false, {}};
+    job.exact = PlanExactSignal(options, plan.request, job.shapeCode, shape, frequencyText,
+                                job.planned.frequency);
     rendered = NumberText(job.exact.frequency);
   } else {
     job.planned = PlanFrequency(job.frequency, plan.length, rate);

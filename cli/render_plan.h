@@ -18,7 +18,7 @@ struct RenderJob {
   std::string frequencyText;
   float frequency;        // as read from the text
   RenderOutcome planned;  // the window's rendering: what will be rendered; exact: the clamps
-  ExactTonePlan exact;    // the exact rendering's tone, frames and gain
+  ExactSignalPlan exact;  // the exact rendering's values, frames and gain
   std::string path;
 };
 

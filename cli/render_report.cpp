@@ -126,5 +126,5 @@ std::string JsonLine(const WrittenFile& file) {
   line += std::string(",\"render\":") + (file.exact ? "\"exact\"" : "\"window\"");
   line += ",\"format\":" + JsonString(file.format);
   line += ",\"frames\":" + std::to_string(file.frames);
-  return line + "}";
+  return line + file.signalKeys + "}";
 }

@@ -31,6 +31,7 @@ struct WrittenFile {
   bool exact;  // rendered exactly, not as the window renders
   std::string format;
   std::uint64_t frames;
+  std::string signalKeys;  // further keys of this kind of signal, as JSON: ,"key":value...
 };
 
 // One line of JSON, without its line end. Texts that are not UTF-8 have their faulty bytes

@@ -3,38 +3,15 @@
 #include <algorithm>
 #include <numeric>
 
+#include "signals/plain_math.h"
 #include "sound/wav_buffer.h"
 
 namespace {
 
-constexpr double kQuarterPi = 0.78539816339744830962;
 constexpr std::uint64_t kOctants = 8;
 // Above this many distinct values a period's mean square is the continuous shape's to far below
 // any level a file can show (the difference falls with the square of the count).
 constexpr std::uint64_t kMostValuesAveraged = std::uint64_t{1} << 20;
-
-// Taylor series on [0, π/4], whose terms beyond these are below half a unit in the last place,
-// by Horner's rule in plain double arithmetic; coefficients from the highest power down.
-constexpr double kSineTerms[] = {
-    1.0 / 355687428096000.0, -1.0 / 1307674368000.0, 1.0 / 6227020800.0, -1.0 / 39916800.0,
-    1.0 / 362880.0,          -1.0 / 5040.0,          1.0 / 120.0,        -1.0 / 6.0};
-constexpr double kCosineTerms[] = {
-    -1.0 / 6402373705728000.0, 1.0 / 20922789888000.0, -1.0 / 87178291200.0, 1.0 / 479001600.0,
-    -1.0 / 3628800.0,          1.0 / 40320.0,          -1.0 / 720.0,         1.0 / 24.0};
-
-double SineNearZero(double x) {
-  const double s = x * x;
-  double sum = 0;
-  for (double term : kSineTerms) sum = sum * s + term;
-  return x + x * s * sum;
-}
-
-double CosineNearZero(double x) {
-  const double s = x * x;
-  double sum = 0;
-  for (double term : kCosineTerms) sum = sum * s + term;
-  return 1.0 - s / 2.0 + s * s * sum;
-}
 
 // A position in the cycle as eighths: 8 r / P = octant + rest / P, in exact whole numbers, so
 // that stepping from frame to frame and computing a frame's position afresh agree to the bit.
@@ -49,18 +26,10 @@ OctantPosition OctantOf(std::uint64_t r, std::uint64_t period) {
   return {octant, scaled - octant * period};
 }
 
-// sin(2π (octant + rest / P) / 8), with 1 / P given: one series on [0, π/4].
+// sin(2π (octant + rest / P) / 8), with 1 / P given.
 double SineAtOctant(OctantPosition at, std::uint64_t period, double reciprocal) {
-  const double into = kQuarterPi * (static_cast<double>(at.rest) * reciprocal);
-  const double back = kQuarterPi * (static_cast<double>(period - at.rest) * reciprocal);
-  double value = 0;
-  switch (at.octant % 4) {
-    case 0: value = SineNearZero(into); break;
-    case 1: value = CosineNearZero(back); break;
-    case 2: value = CosineNearZero(into); break;
-    default: value = SineNearZero(back); break;
-  }
-  return at.octant < 4 ? value : -value;
+  return SineOfOctant(at.octant, static_cast<double>(at.rest) * reciprocal,
+                      static_cast<double>(period - at.rest) * reciprocal);
 }
 
 // The sine's frames, stepped in eighths: the octant and rest move by the step's own eighths.

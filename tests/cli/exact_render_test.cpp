@@ -282,6 +282,15 @@ TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
       {{"--exact", "--length", "86401"}, "at most 86400 s"},
       {{"--samples", "4000000000", "--rate", "44100"}, "--samples: at most 3810240000"},
       {{"--exact", "--samples", "2"}, "no whole cycle of 997 Hz below half the rate fits"},
+      {{"--shape", "sweep", "--frequency", "1000"}, "a sweep takes its range as F1:F2"},
+      {{"--shape", "sweep", "--frequency", "0.5:1000"}, "a sweep stays within 1 Hz to 22050 Hz"},
+      {{"--shape", "sweep", "--frequency", "20:30000"}, "a sweep stays within 1 Hz to 22050 Hz"},
+      {{"--shape", "sweep", "--frequency", "2000:20"}, "an exponential sweep rises"},
+      {{"--shape", "multitone", "--frequency", ""}, "a multitone takes its tones as F+F+..."},
+      {{"--shape", "multitone", "--frequency", "1000+1000.1"}, "two tones fall in one bin"},
+      {{"--shape", "white", "--rms", "-3"}, "(its crest factor is 1"},
+      {{"--fade-in", "2000", "--fade-out", "1500"}, "are longer than the file"},
+      {{"--fade-out", "soon"}, "--fade-out: \"soon\" is not a length in milliseconds"},
   };
   for (const Case& c : cases) {
     std::string line;

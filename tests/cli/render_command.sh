@@ -133,6 +133,13 @@ checksums=(
   "1935caec96026c46078ba73f95296e7907d3c1d81954358f8f960e64d79becca|--exact --length 25 --rate 8000 --frequency 30000"
   "416bb7d586bb4f7c11d354f330cf671b5d03b4dfdf7163ed23ef3efb17e733f2|--format float32 --frequency 997 --length 1 --peak -0.5"
   "c93e907dfef8913b3fa461cbe5e2b08c46194921d139fede55e21bfea162827a|--format pcm32 --frequency 1234.5 --rate 96000 --length 1 --channels 2"
+  "601ea751aa144e17d9b6317c1dd2342f48ffbb6684ff4ac0e0e088cb2dfc6834|--shape sweep --frequency 20:20000 --rate 48000 --format float32 --length 2"
+  "7ab5f67c3762c0f496b332b102caa72112098f6f381fca5f5212999c1d1ec2cd|--shape linear-sweep --frequency 1000:100 --format pcm24 --length 1 --fade-in 5"
+  "61571ba54a25b15a9c13f6e1f7185e51a18a5aac3a64641b3de5195a3de44ea3|--shape white --rate 48000 --format pcm24 --length 1 --seed 7"
+  "8853e1cb6c963c3b9f897162ea380604b189dbb17c533deee3955c00e347a731|--shape white-uniform --format float32 --length 1 --rms -10"
+  "1ce98ab85dc74c3a5d6525c1b436077cfa8fad4431caffa6e12eba6399fa4b76|--shape multitone --frequency 100+1000+10000 --rate 48000 --format float32 --length 1"
+  "b1b8c23cb50cd9612487d89f1bfe3dab2bbd21ae03c72e5adc2c907985d15a9a|--shape saw --bandlimited --frequency 441 --format pcm32 --length 0.5 --channels 2"
+  "caaa3e76cf142ca748e75aefbd4593d692904bc7aca1e8c7480e196081bb5f50|--shape triangle --fade-in 20 --fade-out 30 --format pcm24 --rate 96000 --length 0.25"
 )
 for entry in "${checksums[@]}"; do
   IFS='|' read -r expected words <<<"$entry"

@@ -179,7 +179,8 @@ TEST(RenderCommand, NamesEveryFieldAndRefusesTwoCombinationsForOneFile) {
             "--output: unknown placeholder {hertz}; known are {shape}, {frequency}, {rendered}, "
             "{rate} and {channels}");
   EXPECT_EQ(FaultOf({"--shape", "sine,sinus", "--output", "x.wav"}),
-            "--shape: unknown shape \"sinus\"; known are sine, saw, square and triangle");
+            "--shape: unknown shape \"sinus\"; known are sine, saw, square, triangle, sweep, "
+            "linear-sweep, white, white-uniform and multitone");
   EXPECT_EQ(FaultOf({"--output", ""}), "--output: the file name is empty");
 
   // Two names, one existing file: writing both would leave only the second.
@@ -232,7 +233,8 @@ TEST(RenderCommand, ReportLinesAreJsonWhateverTheTexts) {
                    false,
                    false,
                    "pcm16",
-                   4410};
+                   4410,
+                   ""};
   EXPECT_EQ(JsonLine(file),
             "{\"path\":\"dir/\\\"q\\\"\\\\\\u0001\\ufffd.wav\",\"shape\":\"sine\","
             "\"frequency\":\"997\",\"rendered\":997,\"rate\":44100,\"channels\":2,"

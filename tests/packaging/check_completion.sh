@@ -42,7 +42,7 @@ expect() {
 # What --help offers: its long options, the shape names, the choices of --format and --dither,
 # and the ranges of --channels and --rate.
 options=$(grep -oE '^ +(-[a-z],)?--[a-z][a-z-]*' <<<"$help" | sed 's/.*,//; s/^ *//' | sort)
-shapes=$(grep -oE 'shapes: [a-z|]+' <<<"$help" | sed 's/shapes: //; s/|/ /g')
+shapes=$(grep -oE 'shapes: [a-z|-]+' <<<"$help" | sed 's/shapes: //; s/|/ /g')
 choices() { grep -oE -- "--$1 TEXT:\{[a-z0-9,]+\}" <<<"$help" | sed 's/.*{//; s/}//; s/,/ /g'; }
 range() { grep -oE -- "--$1 INT:INT in \[[0-9]+ - [0-9]+\]" <<<"$help" | grep -oE '[0-9]+' | tail -2; }
 formats=$(choices format) dithers=$(choices dither)

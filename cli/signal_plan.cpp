@@ -1,0 +1,279 @@
+#include "cli/signal_plan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "cli/render_report.h"
+#include "signals/bandlimited.h"
+#include "signals/fades.h"
+#include "signals/multitone.h"
+#include "signals/noise.h"
+#include "signals/sweep.h"
+#include "sound/wav_buffer.h"
+
+namespace {
+
+constexpr double kLowestSignalFrequency = 1.0;  // Hz
+constexpr double kDefaultNoiseRms = -20.0;      // dBFS, AES17
+constexpr double kMillisecondsPerSecond = 1000.0;
+constexpr char kRangeSeparator = ':';
+constexpr char kToneSeparator = '+';
+// Multitone phases: drawn sets tried besides Schroeder's, each over this many frames first.
+constexpr std::uint64_t kPhaseCandidates = 63;
+constexpr std::uint64_t kPhaseTrialFrames = 16384;
+
+ExactSignalPlan Refused(std::string fault) {
+  ExactSignalPlan plan;
+  plan.fault = std::move(fault);
+  return plan;
+}
+
+struct Measured {
+  double peak = 0;
+  double meanSquare = 0;
+};
+
+// A pass over every value: where the level depends on the values themselves.
+Measured MeasureValues(const ValueSource& values, std::uint64_t frames) {
+  std::vector<double> block(kStreamBlockFrames);
+  Measured measured;
+  double sum = 0;
+  for (std::uint64_t first = 0; first < frames; first += kStreamBlockFrames) {
+    const auto count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kStreamBlockFrames, frames - first));
+    values(first, count, block.data());
+    for (std::size_t i = 0; i < count; ++i) {
+      measured.peak = std::max(measured.peak, std::fabs(block[i]));
+      sum += block[i] * block[i];
+    }
+  }
+  measured.meanSquare = frames > 0 ? sum / static_cast<double>(frames) : 0;
+  return measured;
+}
+
+// Frequencies given as numbers and nothing else, split at `separator`.
+bool ReadFrequencies(const std::string& text, char separator, std::vector<double>& frequencies) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t stop = text.find(separator, start);
+    double value = 0;
+    if (!ReadDecibels(text.substr(start, stop - start), value)) return false;
+    frequencies.push_back(value);
+    if (stop == std::string::npos) return true;
+    start = stop + 1;
+  }
+}
+
+std::string FrequencyRange(double rate) {
+  return NumberText(kLowestSignalFrequency) + " Hz to " + NumberText(rate / 2) + " Hz";
+}
+
+std::uint64_t FramesOf(const std::string& milliseconds, double rate, bool& valid) {
+  double value = 0;
+  valid = ReadDecibels(milliseconds, value) && value >= 0;
+  return valid ? static_cast<std::uint64_t>(std::nearbyint(value * rate / kMillisecondsPerSecond))
+               : 0;
+}
+
+// Fades around the values; a sweep's default fade-out is `defaultOutSeconds`.
+std::string AddFades(const RenderOptions& options, double defaultOutSeconds,
+                     ExactSignalPlan& plan) {
+  Fades fades;
+  fades.frames = plan.frames;
+  bool valid = true;
+  if (!options.fadeInText.empty())
+    fades.in = FramesOf(options.fadeInText, options.sampleRate, valid);
+  if (!valid) return "--fade-in: \"" + options.fadeInText + "\" is not a length in milliseconds";
+  if (!options.fadeOutText.empty())
+    fades.out = FramesOf(options.fadeOutText, options.sampleRate, valid);
+  else
+    fades.out = static_cast<std::uint64_t>(std::nearbyint(defaultOutSeconds * options.sampleRate));
+  if (!valid) return "--fade-out: \"" + options.fadeOutText + "\" is not a length in milliseconds";
+  if (fades.in + fades.out > plan.frames)
+    return "the fades (" + std::to_string(fades.in) + " + " + std::to_string(fades.out) +
+           " frames) are longer than the file (" + std::to_string(plan.frames) + " frames)";
+  if (fades.out > 0)
+    plan.reportKeys +=
+        ",\"fade_out_ms\":" +
+        NumberText(static_cast<double>(fades.out) * kMillisecondsPerSecond / options.sampleRate);
+  if (fades.in == 0 && fades.out == 0) return "";
+  ValueSource unfaded = plan.values;
+  plan.values = [unfaded, fades](std::uint64_t first, std::size_t count, double* out) {
+    unfaded(first, count, out);
+    ApplyFades(fades, first, count, out);
+  };
+  return "";
+}
+
+ExactSignalPlan PlanSweepSignal(const RenderOptions& options, const ExactRequest& request,
+                                int shape, const std::string& shapeName, const std::string& text) {
+  ExactSignalPlan plan;
+  const double rate = options.sampleRate;
+  std::vector<double> range;
+  if (!ReadFrequencies(text, kRangeSeparator, range) || range.size() != 2)
+    return Refused("--frequency \"" + text + "\": a " + shapeName +
+                   " takes its range as F1:F2, e.g. 20:20000");
+  const bool exponential = shape == kShapeSweep;
+  for (double f : range)
+    if (!(f >= kLowestSignalFrequency && f <= rate / 2))
+      return Refused("--frequency \"" + text + "\": a sweep stays within " + FrequencyRange(rate) +
+                     " at " + std::to_string(options.sampleRate) + " Hz");
+  if (exponential && !(range[1] > range[0]))
+    return Refused("--frequency \"" + text +
+                   "\": an exponential sweep rises; give F1 below F2 (linear-sweep may fall)");
+  if (options.cycles > 0) return Refused("--cycles: a " + shapeName + " has no cycles to count");
+  const Sweep sweep =
+      PlanSweep(exponential, range[0], range[1], static_cast<double>(request.frames) / rate, rate);
+  if (sweep.frames < 2)
+    return Refused("a " + shapeName + " of \"" + text + "\" needs a longer --length");
+  plan.frames = sweep.frames;
+  plan.frequency = range[0];
+  plan.values = [sweep](std::uint64_t first, std::size_t count, double* out) {
+    RenderSweepValues(sweep, first, count, out);
+  };
+  plan.reportKeys = ",\"rendered_end\":" + NumberText(range[1]);
+  if (exponential) plan.reportKeys += ",\"sweep_rate_l\":" + NumberText(sweep.L);
+  // A swept sine peaks at 1 and reads as a sine does.
+  plan.fault = GainForLevel(options, shapeName, 1.0, 0.5, nullptr, plan.gain);
+  if (plan.fault.empty()) plan.fault = AddFades(options, LastSemitoneSeconds(sweep), plan);
+  return plan;
+}
+
+// The drawn phases that peak lowest over the first frames, kept only where they also peak below
+// Schroeder's over the whole file: never worse than Schroeder's.
+Measured ChooseMultitonePhases(Multitone& multitone) {
+  const auto valuesOf = [](const Multitone& tones) -> ValueSource {
+    return [tones](std::uint64_t first, std::size_t count, double* out) {
+      RenderMultitoneValues(tones, first, count, out);
+    };
+  };
+  const std::vector<std::uint64_t> drawn =
+      LowCrestPhases(multitone, std::min(multitone.period, kPhaseTrialFrames), kPhaseCandidates);
+  multitone.phases = SchroederPhases(multitone.cycles.size());
+  const Measured schroeder = MeasureValues(valuesOf(multitone), multitone.period);
+  if (drawn == multitone.phases) return schroeder;
+  Multitone other = multitone;
+  other.phases = drawn;
+  const Measured measured = MeasureValues(valuesOf(other), other.period);
+  if (!(measured.peak < schroeder.peak)) return schroeder;
+  multitone = other;
+  return measured;
+}
+
+ExactSignalPlan PlanMultitone(const RenderOptions& options, const ExactRequest& request,
+                              const std::string& text) {
+  ExactSignalPlan plan;
+  const double rate = options.sampleRate;
+  std::vector<double> frequencies;
+  if (text.empty() || !ReadFrequencies(text, kToneSeparator, frequencies))
+    return Refused("--frequency \"" + text +
+                   "\": a multitone takes its tones as F+F+..., e.g. 100+1000+10000");
+  if (options.cycles > 0) return Refused("--cycles: a multitone has no one cycle to count");
+  plan.frames = request.frames;
+  if (frequencies.size() > kMostTones)
+    return Refused("--frequency \"" + text + "\": at most " + std::to_string(kMostTones) +
+                   " tones");
+  Multitone multitone{{}, {}, plan.frames};
+  std::string rendered;
+  for (double f : frequencies) {
+    if (!(f >= kLowestSignalFrequency && f < rate / 2))
+      return Refused("--frequency \"" + text + "\": each tone stays within " +
+                     FrequencyRange(rate) + " (below it) at " + std::to_string(options.sampleRate) +
+                     " Hz");
+    const double bin = std::max(1.0, std::nearbyint(f * static_cast<double>(plan.frames) / rate));
+    if (2 * bin >= static_cast<double>(plan.frames))
+      return Refused("--frequency \"" + text + "\": " + NumberText(f) +
+                     " Hz has no bin below half the rate in " + std::to_string(plan.frames) +
+                     " frames");
+    multitone.cycles.push_back(static_cast<std::uint64_t>(bin));
+  }
+  std::sort(multitone.cycles.begin(), multitone.cycles.end());
+  if (std::adjacent_find(multitone.cycles.begin(), multitone.cycles.end()) !=
+      multitone.cycles.end())
+    return Refused("--frequency \"" + text + "\": two tones fall in one bin of " +
+                   NumberText(rate / static_cast<double>(plan.frames)) +
+                   " Hz; render more frames or move them apart");
+  for (std::uint64_t bin : multitone.cycles)
+    rendered += (rendered.empty() ? "" : ",") +
+                NumberText(static_cast<double>(bin) * rate / static_cast<double>(plan.frames));
+  plan.frequency =
+      static_cast<double>(multitone.cycles.front()) * rate / static_cast<double>(plan.frames);
+  const Measured measured = ChooseMultitonePhases(multitone);
+  plan.values = [multitone](std::uint64_t first, std::size_t count, double* out) {
+    RenderMultitoneValues(multitone, first, count, out);
+  };
+  plan.reportKeys = ",\"tones\":[" + rendered + "],\"crest_factor_db\":" +
+                    NumberText(20 * std::log10(measured.peak / std::sqrt(measured.meanSquare)));
+  plan.peak = measured.peak;
+  plan.fault =
+      GainForLevel(options, "multitone", measured.peak, measured.meanSquare, nullptr, plan.gain);
+  if (plan.fault.empty()) plan.fault = AddFades(options, 0, plan);
+  return plan;
+}
+
+ExactSignalPlan PlanNoise(const RenderOptions& options, const ExactRequest& request, int shape,
+                          const std::string& shapeName) {
+  ExactSignalPlan plan;
+  if (options.cycles > 0) return Refused("--cycles: " + shapeName + " noise has no cycles");
+  plan.frames = request.frames;
+  plan.frequency = NAN;
+  const NoiseKind kind = shape == kShapeWhite ? NoiseKind::kGaussian : NoiseKind::kUniform;
+  const std::uint64_t seed = options.seed;
+  plan.values = [kind, seed](std::uint64_t first, std::size_t count, double* out) {
+    RenderNoiseValues(kind, seed, first, count, out);
+  };
+  // Calibrated on the values themselves, not on the generator's expected level.
+  const Measured measured = MeasureValues(plan.values, plan.frames);
+  plan.reportKeys = ",\"seed\":" + std::to_string(seed) + ",\"crest_factor_db\":" +
+                    NumberText(20 * std::log10(measured.peak / std::sqrt(measured.meanSquare)));
+  plan.peak = measured.peak;
+  plan.fault = GainForLevel(options, shapeName + " noise", measured.peak, measured.meanSquare,
+                            &kDefaultNoiseRms, plan.gain);
+  if (plan.fault.empty()) plan.fault = AddFades(options, 0, plan);
+  return plan;
+}
+
+ExactSignalPlan PlanToneSignal(const RenderOptions& options, const ExactRequest& request, int shape,
+                               const std::string& shapeName, float frequency) {
+  ExactSignalPlan plan = PlanExactTone(options, request, shape, shapeName, frequency);
+  if (!plan.fault.empty()) return plan;
+  if (options.bandlimited && shape != kShapeSine) {
+    const ExactTone tone = plan.tone;
+    plan.values = [tone](std::uint64_t first, std::size_t count, double* out) {
+      RenderBandlimitedValues(tone, first, count, out);
+    };
+    // The harmonics overshoot where the shape jumps: the level is the values' own.
+    const Measured measured = MeasureValues(plan.values, plan.frames);
+    plan.reportKeys = ",\"harmonics\":" + std::to_string(HighestHarmonic(tone));
+    plan.peak = measured.peak;
+    plan.fault =
+        GainForLevel(options, shapeName, measured.peak, measured.meanSquare, nullptr, plan.gain);
+  }
+  if (plan.fault.empty()) plan.fault = AddFades(options, 0, plan);
+  return plan;
+}
+
+}  // namespace
+
+bool NeedsExactSignal(const RenderOptions& options) {
+  for (const std::string& shape : options.shapes)
+    for (const char* name : kExactOnlyShapeNames)
+      if (shape == name) return true;
+  return options.bandlimited || !options.fadeInText.empty() || !options.fadeOutText.empty();
+}
+
+ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest& request,
+                                int shape, const std::string& shapeName,
+                                const std::string& frequencyText, float frequency) {
+  switch (shape) {
+    case kShapeSweep:
+    case kShapeLinearSweep:
+      return PlanSweepSignal(options, request, shape, shapeName, frequencyText);
+    case kShapeMultitone: return PlanMultitone(options, request, frequencyText);
+    case kShapeWhite:
+    case kShapeWhiteUniform: return PlanNoise(options, request, shape, shapeName);
+    default: return PlanToneSignal(options, request, shape, shapeName, frequency);
+  }
+}

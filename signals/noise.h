@@ -1,0 +1,14 @@
+// Noise from a counter-based generator: each frame's value depends on the seed and the frame
+// number alone, so any block of a file can be made on its own and gives the same values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+enum class NoiseKind { kGaussian, kUniform };
+
+// Gaussian values have a variance of 1; uniform ones lie in (-1, 1].
+void RenderNoiseValues(NoiseKind kind, std::uint64_t seed, std::uint64_t first, std::size_t count,
+                       double* out);
+// 64 well-mixed bits for (seed, counter): SplitMix64's finaliser over a Weyl sequence.
+std::uint64_t CounterHash(std::uint64_t seed, std::uint64_t counter);

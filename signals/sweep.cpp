@@ -1,0 +1,40 @@
+#include "signals/sweep.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "signals/plain_math.h"
+
+namespace {
+
+constexpr double kSemitone = 1.0 / 12.0;  // of an octave
+
+// Cycles the sweep has made at time t: the integral of its frequency.
+double CyclesAt(const Sweep& sweep, double t) {
+  if (sweep.exponential) return sweep.f1 * sweep.L * (ExpOf(t / sweep.L) - 1.0);
+  return sweep.f1 * t + (sweep.f2 - sweep.f1) * t * t / (2.0 * sweep.duration);
+}
+
+}  // namespace
+
+Sweep PlanSweep(bool exponential, double f1, double f2, double seconds, double rate) {
+  Sweep sweep{exponential, f1, f2, rate, 0, seconds, 0};
+  if (exponential) {
+    const double octaves = LogOf(f2 / f1);
+    sweep.L = std::max(1.0, std::nearbyint(f1 * seconds / octaves)) / f1;
+    sweep.duration = sweep.L * octaves;
+  }
+  sweep.frames = static_cast<std::uint64_t>(std::nearbyint(sweep.duration * rate));
+  return sweep;
+}
+
+double LastSemitoneSeconds(const Sweep& sweep) {
+  if (sweep.exponential) return sweep.L * LogOf(2.0) * kSemitone;
+  const double lastStart = sweep.f2 / ExpOf(LogOf(2.0) * kSemitone);
+  return sweep.duration * std::fabs(sweep.f2 - lastStart) / std::fabs(sweep.f2 - sweep.f1);
+}
+
+void RenderSweepValues(const Sweep& sweep, std::uint64_t first, std::size_t count, double* out) {
+  for (std::size_t i = 0; i < count; ++i)
+    out[i] = SineOfCycles(CyclesAt(sweep, static_cast<double>(first + i) / sweep.rate));
+}
