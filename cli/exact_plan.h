@@ -33,6 +33,7 @@ struct ExactSignalPlan {
   double peak = 1;         // of the unit values
   std::string reportKeys;  // what this kind of signal adds to its report line: ,"key":value...
   ExactTone tone{};        // a tone's shape, cycles and period
+  double sweepEnd = 0;     // a sweep's end frequency, for its inverse filter
   std::string fault;
 };
 

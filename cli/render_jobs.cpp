@@ -15,6 +15,7 @@
 
 #include "cli/render_report.h"
 #include "signals/exact_tone.h"
+#include "signals/inverse_filter.h"
 #include "toolkit/files.h"
 #include "wav/wav_stream.h"
 
@@ -75,6 +76,32 @@ std::string RenderedText(double frequency) {
   return std::isnan(frequency) ? "null" : NumberText(frequency);
 }
 
+// The sweep as written, whole, then its inverse filter as float32 beside it.
+bool WriteInverseFilter(const RenderJob& job, const RenderOptions& options, std::string& message) {
+  std::vector<double> sweep(job.exact.frames);
+  job.exact.values(0, sweep.size(), sweep.data());
+  for (double& value : sweep) value *= job.exact.gain;
+  const InverseFilter filter =
+      InverseFilterOf(sweep, job.exact.frequency, job.exact.sweepEnd, options.sampleRate);
+  const WavLayout layout{SampleFormat::kFloat32, static_cast<std::uint32_t>(options.sampleRate), 1,
+                         filter.taps.size()};
+  const SampleEncoding encoding{SampleFormat::kFloat32, 1, 1.0, false, 0};
+  const ValueSource taps = [&filter](std::uint64_t first, std::size_t count, double* out) {
+    std::copy_n(filter.taps.begin() + static_cast<std::ptrdiff_t>(first), count, out);
+  };
+  const FileContent content{WavFileBytes(layout), [&](int descriptor) {
+                              return StreamWavFile(
+                                  layout, encoding, taps,
+                                  [descriptor](const std::uint8_t* bytes, std::size_t count) {
+                                    return WriteToDescriptor(descriptor, {{bytes, count}});
+                                  });
+                            }};
+  const bool written = options.noClobber ? WriteNewFile(options.inversePath, content)
+                                         : WriteWholeFile(options.inversePath, content);
+  if (!written) message = WriteFailureText(options.inversePath, LastFileError());
+  return written;
+}
+
 class JobRunner {
  public:
   JobRunner(const RenderPlan& plan, const RenderOptions& options)
@@ -118,7 +145,8 @@ class JobRunner {
     for (std::size_t index; !failed_ && (index = next_++) < plan_.jobs.size();) {
       const RenderJob& job = plan_.jobs[index];
       std::string message;
-      if (!WriteExactRendering(plan_, job, options_, message)) {
+      if (!WriteExactRendering(plan_, job, options_, message) ||
+          (!options_.inversePath.empty() && !WriteInverseFilter(job, options_, message))) {
         Fail(message);
         return;
       }
@@ -153,7 +181,14 @@ class JobRunner {
                         NumberText(job.exact.gain * job.exact.peak * kPercent),
                         NumberText(static_cast<double>(job.exact.frames) / options_.sampleRate),
                         DataBytes(layout), job.planned.frequencyClamped || plan_.parametersClamped,
-                        true, options_.formatName, job.exact.frames, job.exact.reportKeys});
+                        true, options_.formatName, job.exact.frames,
+                        job.exact.reportKeys + InverseKeys(job)});
+  }
+
+  std::string InverseKeys(const RenderJob& job) const {
+    if (options_.inversePath.empty()) return "";
+    return ",\"inverse\":" + JsonString(options_.inversePath) +
+           ",\"inverse_lag\":" + std::to_string(job.exact.frames);
   }
 
   void Written(std::size_t index, WrittenFile file) {

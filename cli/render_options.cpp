@@ -84,6 +84,9 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_flag("--bandlimited", options.bandlimited,
                "Square, saw and triangle of their harmonics below half the rate only");
   app.add_option("--fade-in", options.fadeInText, "Raised-cosine fade-in, in milliseconds");
+  app.add_option("--inverse", options.inversePath,
+                 "Write the sweep's inverse filter to this file (float32): the sweep convolved "
+                 "with it gives an impulse at the lag the report states");
   app.add_option("--fade-out", options.fadeOutText,
                  "Raised-cosine fade-out, in milliseconds (sweeps: their last semitone unless 0)");
   app.add_option("--output", options.outputTemplate,

@@ -26,6 +26,7 @@ struct RenderOptions {
   bool bandlimited = false;
   std::string fadeInText;   // milliseconds; empty: none
   std::string fadeOutText;  // milliseconds; empty: the signal's own default
+  std::string inversePath;  // a sweep's inverse filter; empty: none
   std::string outputTemplate;
   bool quiet = false;
   bool noClobber = false;

@@ -50,9 +50,14 @@ std::string LandingName(const std::string& path) {
 
 // Two names for one file: the same path spelled differently, links to one name, or hard links to
 // one existing file.
-std::string SameFileFault(const std::vector<RenderJob>& jobs) {
+std::string SameFileFault(const std::vector<RenderJob>& jobs, const std::string& inversePath) {
   if (jobs.size() > 1 && jobs.front().path == kStandardOutputName)
     return "--output - writes one file, but the lists ask for " + std::to_string(jobs.size());
+  if (!inversePath.empty() && jobs.size() > 1)
+    return "--inverse writes one filter, but the lists ask for " + std::to_string(jobs.size()) +
+           " sweeps";
+  if (!inversePath.empty() && LandingName(inversePath) == LandingName(jobs.front().path))
+    return "--inverse and --output name the same file " + inversePath;
   std::map<std::string, const RenderJob*> byName;
   std::map<std::pair<dev_t, ino_t>, const RenderJob*> byFile;
   for (const RenderJob& job : jobs) {
@@ -145,7 +150,7 @@ RenderPlan PlanRenders(const RenderOptions& options) {
         return plan;
       }
     }
-  plan.fault = SameFileFault(plan.jobs);
+  plan.fault = SameFileFault(plan.jobs, options.inversePath);
   if (plan.fault.empty()) NoteClamps(plan, options);
   return plan;
 }

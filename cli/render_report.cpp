@@ -41,6 +41,8 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
   return length;
 }
 
+}  // namespace
+
 std::string JsonString(const std::string& text) {
   std::string json = "\"";
   for (std::size_t at = 0; at < text.size();) {
@@ -65,8 +67,6 @@ std::string JsonString(const std::string& text) {
   }
   return json + "\"";
 }
-
-}  // namespace
 
 std::string NumberText(float value) {
   if (std::isnan(value)) return "NaN";

@@ -34,6 +34,8 @@ struct WrittenFile {
   std::string signalKeys;  // further keys of this kind of signal, as JSON: ,"key":value...
 };
 
+// A text as a JSON string, faulty UTF-8 replaced.
+std::string JsonString(const std::string& text);
 // One line of JSON, without its line end. Texts that are not UTF-8 have their faulty bytes
 // replaced, so that every line stays valid JSON.
 std::string JsonLine(const WrittenFile& file);

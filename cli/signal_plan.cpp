@@ -20,6 +20,8 @@ constexpr double kDefaultNoiseRms = -20.0;      // dBFS, AES17
 constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr char kRangeSeparator = ':';
 constexpr char kToneSeparator = '+';
+// The inverse filter is computed whole, in about 64 bytes per frame of the sweep.
+constexpr std::uint64_t kLongestInverseSweep = std::uint64_t{1} << 22;
 // Multitone phases: drawn sets tried besides Schroeder's, each over this many frames first.
 constexpr std::uint64_t kPhaseCandidates = 63;
 constexpr std::uint64_t kPhaseTrialFrames = 16384;
@@ -130,6 +132,11 @@ ExactSignalPlan PlanSweepSignal(const RenderOptions& options, const ExactRequest
     return Refused("a " + shapeName + " of \"" + text + "\" needs a longer --length");
   plan.frames = sweep.frames;
   plan.frequency = range[0];
+  plan.sweepEnd = range[1];
+  if (!options.inversePath.empty() && sweep.frames > kLongestInverseSweep)
+    return Refused("--inverse: the sweep has " + std::to_string(sweep.frames) +
+                   " frames; its inverse is made for at most " +
+                   std::to_string(kLongestInverseSweep));
   plan.values = [sweep](std::uint64_t first, std::size_t count, double* out) {
     RenderSweepValues(sweep, first, count, out);
   };
@@ -261,12 +268,15 @@ bool NeedsExactSignal(const RenderOptions& options) {
   for (const std::string& shape : options.shapes)
     for (const char* name : kExactOnlyShapeNames)
       if (shape == name) return true;
-  return options.bandlimited || !options.fadeInText.empty() || !options.fadeOutText.empty();
+  return options.bandlimited || !options.fadeInText.empty() || !options.fadeOutText.empty() ||
+         !options.inversePath.empty();
 }
 
 ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest& request,
                                 int shape, const std::string& shapeName,
                                 const std::string& frequencyText, float frequency) {
+  if (!options.inversePath.empty() && shape != kShapeSweep && shape != kShapeLinearSweep)
+    return Refused("--inverse: only a sweep has an inverse filter, not a " + shapeName);
   switch (shape) {
     case kShapeSweep:
     case kShapeLinearSweep:

@@ -291,6 +291,9 @@ TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
       {{"--shape", "white", "--rms", "-3"}, "(its crest factor is 1"},
       {{"--fade-in", "2000", "--fade-out", "1500"}, "are longer than the file"},
       {{"--fade-out", "soon"}, "--fade-out: \"soon\" is not a length in milliseconds"},
+      {{"--inverse", "inverse.wav"}, "--inverse: only a sweep has an inverse filter, not a sine"},
+      {{"--shape", "sweep", "--frequency", "20:200,20:2000", "--inverse", "i.wav"},
+       "--inverse writes one filter, but the lists ask for 2 sweeps"},
   };
   for (const Case& c : cases) {
     std::string line;

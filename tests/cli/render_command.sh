@@ -150,4 +150,11 @@ for entry in "${checksums[@]}"; do
     fail "SHA-256 of [$words]: $got (status $status), not $expected"
 done
 
+# A sweep's inverse filter, computed through a Fourier transform, is the same in both builds too.
+run_in_empty --shape sweep --frequency 100:4000 --length 0.5 --rate 8000 --inverse inv.wav \
+  --quiet --output sweep.wav
+got="$(sha256sum "$WORK/run/sweep.wav" "$WORK/run/inv.wav" 2>/dev/null | cut -d' ' -f1 | paste -sd' ')"
+[ "$status" -eq 0 ] && [ "$got" = "09f583cdb79b05824b3446ee8ada54db713fcac1c65f8b1bfcf277b3253c4bbd 3e9851f68a1185678c1d80ef6afed3501a0050666f1d2c31032d6a8cece8a48a" ] &&
+  pass "SHA-256 of a sweep and its inverse filter" || fail "sweep and inverse: $got (status $status)"
+
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }

@@ -14,6 +14,7 @@ import warnings
 import numpy as np
 from scipy import stats
 from scipy.io import wavfile
+from scipy.signal import fftconvolve, hilbert
 
 PROGRAM = sys.argv[1]
 EMULATOR = [sys.argv[2]] if len(sys.argv) > 2 and sys.argv[2] else []
@@ -41,43 +42,51 @@ def aes17_rms_db(values):
     return 10 * np.log10(2 * np.mean(values ** 2))
 
 
+def read_float(path):
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")
+        return wavfile.read(path)[1].astype(np.float64)
+
+
 def sweeps(folder):
+    inverse_path = os.path.join(folder, "inverse.wav")
     values, rate, report = render(folder, "--shape", "sweep", "--frequency", "20:20000",
-                                  "--rate", "48000", "--length", "10")
-    L = report["sweep_rate_l"]
+                                  "--rate", "48000", "--length", "10", "--inverse", inverse_path)
+    L, lag = report["sweep_rate_l"], report["inverse_lag"]
     check("sweep synchronized", abs(20 * L - round(20 * L)) < 1e-9 and
           abs(report["length"] - L * np.log(1000)) < 1 / rate,
           f"L = {L} s (f1 L whole), {report['length']} s rendered")
     check("sweep starts and ends at 0", values[0] == 0 and abs(values[-1]) < 1e-6,
           f"first {values[0]}, last {values[-1]}, fade-out {report['fade_out_ms']} ms")
-    # A polynomial system's harmonics, deconvolved by a regularized spectral division: each
-    # harmonic's response arrives L ln k before the fundamental's (Novák et al., 2015).
+    # The sweep through its inverse filter: an impulse at the lag, flat from 2 f1 to f2 / 2.
+    inverse = read_float(inverse_path)
+    impulse = fftconvolve(values, inverse)
+    spectrum = np.abs(np.fft.rfft(impulse))
+    frequencies = np.fft.rfftfreq(len(impulse), 1 / rate)
+    band = 20 * np.log10(spectrum[(frequencies >= 40) & (frequencies <= 10000)])
+    check("inverse filter", np.argmax(np.abs(impulse)) == lag and np.ptp(band) <= 0.1 and
+          np.max(np.abs(band)) <= 0.05,
+          f"impulse at {np.argmax(np.abs(impulse))} (lag {lag}), flat within "
+          f"{band.min():+.4f} .. {band.max():+.4f} dB from 40 Hz to 10 kHz")
+    # A polynomial system's harmonics come out L ln k before the impulse (Novák et al., 2015):
+    # where their envelope peaks (the even ones are cosines, whose own peak is off centre).
     unit = values / np.max(np.abs(values))
-    output = unit + 0.5 * unit ** 2 + 0.3 * unit ** 3
-    size = 1 << int(np.ceil(np.log2(2 * len(unit))))
-    spectrum = np.fft.rfft(unit, size)
-    response = np.fft.rfft(output, size) * np.conj(spectrum) / (
-        np.abs(spectrum) ** 2 + 1e-6 * np.max(np.abs(spectrum)) ** 2)
-    frequencies = np.fft.rfftfreq(size, 1 / rate)
-    response[(frequencies < 20) | (frequencies > 20000)] = 0
-    impulse = np.abs(np.fft.irfft(response, size))
+    response = fftconvolve(unit + 0.5 * unit ** 2 + 0.3 * unit ** 3, inverse)
     for k in (2, 3):
-        expected = size - L * np.log(k) * rate
-        window = slice(int(expected) - 2000, int(expected) + 2000)
-        arrived = window.start + np.argmax(impulse[window])
+        expected = lag - L * np.log(k) * rate
+        start = int(expected) - 4000
+        envelope = np.abs(hilbert(response[start:start + 8000]))
+        i = np.argmax(envelope)
+        a, b, c = envelope[i - 1:i + 2]
+        arrived = start + i + 0.5 * (a - c) / (a - 2 * b + c)
         check(f"sweep harmonic {k}", abs(arrived - expected) <= 1,
-              f"arrives at {arrived}, L ln {k} before the impulse is {expected:.2f}")
+              f"arrives {arrived - expected:+.3f} samples from L ln {k} before the impulse")
     values, rate, report = render(folder, "--shape", "linear-sweep", "--frequency", "1000:100",
                                   "--length", "1", "--fade-out", "0")
     instantaneous = np.diff(np.unwrap(np.angle(hilbert(values)))) * rate / (2 * np.pi)
     middle = instantaneous[len(instantaneous) // 2]
     check("linear sweep falls", values[0] == 0 and abs(middle - 550) < 5,
           f"{middle:.1f} Hz half way from 1000 Hz to 100 Hz")
-
-
-def hilbert(values):
-    from scipy.signal import hilbert as analytic
-    return analytic(values)
 
 
 def noise(folder):
