@@ -84,6 +84,9 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_flag("--bandlimited", options.bandlimited,
                "Square, saw and triangle of their harmonics below half the rate only");
   app.add_option("--fade-in", options.fadeInText, "Raised-cosine fade-in, in milliseconds");
+  app.add_flag("--periodic", options.periodic,
+               "Noise whose period is the file: it loops, and every bin from 20 Hz to 20 kHz has "
+               "the target magnitude");
   app.add_option("--inverse", options.inversePath,
                  "Write the sweep's inverse filter to this file (float32): the sweep convolved "
                  "with it gives an impulse at the lag the report states");

@@ -27,6 +27,7 @@ struct RenderOptions {
   std::string fadeInText;   // milliseconds; empty: none
   std::string fadeOutText;  // milliseconds; empty: the signal's own default
   std::string inversePath;  // a sweep's inverse filter; empty: none
+  bool periodic = false;    // noise whose period is the file
   std::string outputTemplate;
   bool quiet = false;
   bool noClobber = false;

@@ -84,7 +84,7 @@ std::string RequestFault(const RenderOptions& options) {
     if (ShapeCodeNamed(shape) == 0)
       return "--shape: unknown shape \"" + shape +
              "\"; known are sine, saw, square, triangle, sweep, linear-sweep, white, "
-             "white-uniform and multitone";
+             "white-uniform, pink and multitone";
   if (options.outputTemplate.empty()) return "--output: the file name is empty";
   if (const std::string fault = AmplitudeFault(options); !fault.empty()) return fault;
   return OutputTemplateFault(options.outputTemplate);

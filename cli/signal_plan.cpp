@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "signals/fades.h"
 #include "signals/multitone.h"
 #include "signals/noise.h"
+#include "signals/periodic_noise.h"
 #include "signals/sweep.h"
 #include "sound/wav_buffer.h"
 
@@ -22,6 +24,12 @@ constexpr char kRangeSeparator = ':';
 constexpr char kToneSeparator = '+';
 // The inverse filter is computed whole, in about 64 bytes per frame of the sweep.
 constexpr std::uint64_t kLongestInverseSweep = std::uint64_t{1} << 22;
+// Periodic noise is one transform of the whole file: 32 bytes a frame, and a cost that grows
+// with the frames' largest prime factor.
+constexpr std::uint64_t kLongestPeriodicNoise = std::uint64_t{1} << 23;
+constexpr std::uint64_t kLargestPeriodicPrime = 13;
+constexpr double kNoiseBandLow = 20.0;
+constexpr double kNoiseBandHigh = 20000.0;
 // Multitone phases: drawn sets tried besides Schroeder's, each over this many frames first.
 constexpr std::uint64_t kPhaseCandidates = 63;
 constexpr std::uint64_t kPhaseTrialFrames = 16384;
@@ -220,21 +228,57 @@ ExactSignalPlan PlanMultitone(const RenderOptions& options, const ExactRequest& 
   return plan;
 }
 
+std::string PeriodicFault(const RenderOptions& options, std::uint64_t frames) {
+  if (frames > kLongestPeriodicNoise)
+    return "--periodic: " + std::to_string(frames) +
+           " frames; periodic noise is made for at most " + std::to_string(kLongestPeriodicNoise);
+  const std::uint64_t prime = LargestPrimeFactor(frames);
+  if (prime > kLargestPeriodicPrime)
+    return "--periodic: " + std::to_string(frames) + " frames have the prime factor " +
+           std::to_string(prime) + "; give a length whose frames have none above " +
+           std::to_string(kLargestPeriodicPrime) + " (a whole number of seconds at " +
+           std::to_string(options.sampleRate) + " Hz, say)";
+  return "";
+}
+
+// The noise's values: from the counter-based generator frame by frame, or one period at once.
+std::string NoiseValues(const RenderOptions& options, int shape, std::uint64_t frames,
+                        ValueSource& values) {
+  const std::uint64_t seed = options.seed;
+  if (shape == kShapePink && !options.periodic)
+    return "--shape pink: pink noise is made periodic only, so far; add --periodic";
+  if (!options.periodic) {
+    const NoiseKind kind = shape == kShapeWhite ? NoiseKind::kGaussian : NoiseKind::kUniform;
+    values = [kind, seed](std::uint64_t first, std::size_t count, double* out) {
+      RenderNoiseValues(kind, seed, first, count, out);
+    };
+    return "";
+  }
+  if (shape == kShapeWhiteUniform)
+    return "--periodic: uniform noise has no spectrum to set; use white or pink";
+  if (std::string fault = PeriodicFault(options, frames); !fault.empty()) return fault;
+  const auto period = std::make_shared<const std::vector<double>>(
+      PeriodicNoise(shape == kShapePink ? NoiseSpectrum::kPink : NoiseSpectrum::kFlat, seed, frames,
+                    options.sampleRate, kNoiseBandLow, kNoiseBandHigh));
+  values = [period](std::uint64_t first, std::size_t count, double* out) {
+    std::copy_n(period->begin() + static_cast<std::ptrdiff_t>(first), count, out);
+  };
+  return "";
+}
+
 ExactSignalPlan PlanNoise(const RenderOptions& options, const ExactRequest& request, int shape,
                           const std::string& shapeName) {
   ExactSignalPlan plan;
   if (options.cycles > 0) return Refused("--cycles: " + shapeName + " noise has no cycles");
   plan.frames = request.frames;
   plan.frequency = NAN;
-  const NoiseKind kind = shape == kShapeWhite ? NoiseKind::kGaussian : NoiseKind::kUniform;
-  const std::uint64_t seed = options.seed;
-  plan.values = [kind, seed](std::uint64_t first, std::size_t count, double* out) {
-    RenderNoiseValues(kind, seed, first, count, out);
-  };
+  if (std::string fault = NoiseValues(options, shape, plan.frames, plan.values); !fault.empty())
+    return Refused(fault);
   // Calibrated on the values themselves, not on the generator's expected level.
   const Measured measured = MeasureValues(plan.values, plan.frames);
-  plan.reportKeys = ",\"seed\":" + std::to_string(seed) + ",\"crest_factor_db\":" +
+  plan.reportKeys = ",\"seed\":" + std::to_string(options.seed) + ",\"crest_factor_db\":" +
                     NumberText(20 * std::log10(measured.peak / std::sqrt(measured.meanSquare)));
+  if (options.periodic) plan.reportKeys += ",\"periodic\":true";
   plan.peak = measured.peak;
   plan.fault = GainForLevel(options, shapeName + " noise", measured.peak, measured.meanSquare,
                             &kDefaultNoiseRms, plan.gain);
@@ -269,12 +313,16 @@ bool NeedsExactSignal(const RenderOptions& options) {
     for (const char* name : kExactOnlyShapeNames)
       if (shape == name) return true;
   return options.bandlimited || !options.fadeInText.empty() || !options.fadeOutText.empty() ||
-         !options.inversePath.empty();
+         !options.inversePath.empty() || options.periodic;
 }
 
 ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest& request,
                                 int shape, const std::string& shapeName,
                                 const std::string& frequencyText, float frequency) {
+  const bool noise = shape == kShapeWhite || shape == kShapeWhiteUniform || shape == kShapePink;
+  if (options.periodic && !noise)
+    return Refused("--periodic: only noise is made periodic; a " + shapeName +
+                   " has its own period");
   if (!options.inversePath.empty() && shape != kShapeSweep && shape != kShapeLinearSweep)
     return Refused("--inverse: only a sweep has an inverse filter, not a " + shapeName);
   switch (shape) {
@@ -283,7 +331,8 @@ ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest
       return PlanSweepSignal(options, request, shape, shapeName, frequencyText);
     case kShapeMultitone: return PlanMultitone(options, request, frequencyText);
     case kShapeWhite:
-    case kShapeWhiteUniform: return PlanNoise(options, request, shape, shapeName);
+    case kShapeWhiteUniform:
+    case kShapePink: return PlanNoise(options, request, shape, shapeName);
     default: return PlanToneSignal(options, request, shape, shapeName, frequency);
   }
 }

@@ -13,10 +13,11 @@ enum ExactOnlyShape : int {
   kShapeLinearSweep,
   kShapeWhite,
   kShapeWhiteUniform,
-  kShapeMultitone
+  kShapeMultitone,
+  kShapePink
 };
-constexpr const char* kExactOnlyShapeNames[] = {"sweep", "linear-sweep", "white", "white-uniform",
-                                                "multitone"};
+constexpr const char* kExactOnlyShapeNames[] = {"sweep",         "linear-sweep", "white",
+                                                "white-uniform", "multitone",    "pink"};
 constexpr int kFirstExactOnlyShape = kShapeSweep;
 
 // Whether a shape needs the exact rendering, or an option of this file's asks for it.

@@ -294,6 +294,10 @@ TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
       {{"--inverse", "inverse.wav"}, "--inverse: only a sweep has an inverse filter, not a sine"},
       {{"--shape", "sweep", "--frequency", "20:200,20:2000", "--inverse", "i.wav"},
        "--inverse writes one filter, but the lists ask for 2 sweeps"},
+      {{"--shape", "pink"}, "pink noise is made periodic only, so far; add --periodic"},
+      {{"--shape", "white", "--periodic", "--samples", "48001"}, "the prime factor 2087"},
+      {{"--shape", "white-uniform", "--periodic"}, "uniform noise has no spectrum to set"},
+      {{"--periodic"}, "--periodic: only noise is made periodic"},
   };
   for (const Case& c : cases) {
     std::string line;

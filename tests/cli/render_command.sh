@@ -140,6 +140,8 @@ checksums=(
   "1ce98ab85dc74c3a5d6525c1b436077cfa8fad4431caffa6e12eba6399fa4b76|--shape multitone --frequency 100+1000+10000 --rate 48000 --format float32 --length 1"
   "b1b8c23cb50cd9612487d89f1bfe3dab2bbd21ae03c72e5adc2c907985d15a9a|--shape saw --bandlimited --frequency 441 --format pcm32 --length 0.5 --channels 2"
   "caaa3e76cf142ca748e75aefbd4593d692904bc7aca1e8c7480e196081bb5f50|--shape triangle --fade-in 20 --fade-out 30 --format pcm24 --rate 96000 --length 0.25"
+  "43fe95d507d114d961e278e19002fe5fcb804f403e4e9f75c965471c2b22e17e|--shape pink --periodic --rate 8000 --length 2 --format pcm24 --seed 3"
+  "745f1e2ae904b5a01627f1119c71362827fa6b1be04f6d8bd4cf028a2d1f0bce|--shape white --periodic --rate 44100 --length 1 --format float32"
 )
 for entry in "${checksums[@]}"; do
   IFS='|' read -r expected words <<<"$entry"

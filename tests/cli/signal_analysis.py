@@ -112,6 +112,37 @@ def noise(folder):
           f"correlation {np.corrcoef(values, other)[0, 1]:.5f}")
 
 
+def periodic_noise(folder):
+    # One period of noise made in the frequency domain: every bin from 20 Hz to 20 kHz at its
+    # target, flat or falling 3 dB an octave, nothing outside; the level met on the values.
+    for shape, rate, length in (("pink", 48000, "60"), ("white", 44100, "10"), ("pink", 8000, "2")):
+        values, _, report = render(folder, "--shape", shape, "--periodic", "--rate", str(rate),
+                                   "--length", length)
+        spectrum = np.abs(np.fft.rfft(values))
+        frequencies = np.fft.rfftfreq(len(values), 1 / rate)
+        band = (frequencies >= 20) & (frequencies <= 20000) & (frequencies < rate / 2)
+        target = 1 / np.sqrt(frequencies[band]) if shape == "pink" else np.ones(band.sum())
+        level = 20 * np.log10(spectrum[band] / target)
+        deviation = np.max(np.abs(level - np.median(level)))
+        outside = 20 * np.log10(np.max(spectrum[~band]) / np.min(spectrum[band]))
+        check(f"periodic {shape} at {rate} Hz", deviation <= 0.01 and outside < -100 and
+              abs(aes17_rms_db(values) + 20) <= 0.01,
+              f"every bin within {deviation:.5f} dB of its target, outside {outside:.0f} dB, "
+              f"{aes17_rms_db(values):.4f} dBFS, {report['crest_factor_db']:.2f} dB crest factor")
+    # Third-octave bands of the 60 s pink file, those wholly between 20 Hz and 20 kHz.
+    values, rate, _ = render(folder, "--shape", "pink", "--periodic", "--rate", "48000",
+                             "--length", "60")
+    power = np.abs(np.fft.rfft(values)) ** 2
+    frequencies = np.fft.rfftfreq(len(values), 1 / rate)
+    centres = 1000 * 2.0 ** (np.arange(-16, 13) / 3)  # 25 Hz to 16 kHz
+    bands = [np.sum(power[(frequencies >= c / 2 ** (1 / 6)) & (frequencies < c * 2 ** (1 / 6))])
+             for c in centres]
+    # Pink noise has the same power in every band of constant relative width.
+    spread = np.ptp(10 * np.log10(bands))
+    check("pink third-octave bands", spread <= 0.2,
+          f"25 Hz to 16 kHz within {spread:.3f} dB of each other")
+
+
 def multitones(folder):
     values, rate, report = render(folder, "--shape", "multitone", "--frequency",
                                   "100+1000+10000+997+5003", "--length", "1", "--rate", "48000")
@@ -171,6 +202,7 @@ def fades(folder):
 with tempfile.TemporaryDirectory() as folder:
     sweeps(folder)
     noise(folder)
+    periodic_noise(folder)
     multitones(folder)
     harmonic_multitone(folder)
     bandlimited(folder)

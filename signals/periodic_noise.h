@@ -1,0 +1,17 @@
+// Noise made in the frequency domain over exactly one period, the file's length: every bin in
+// the band has the target magnitude (flat, or falling 3 dB an octave for pink) and a phase from
+// a counter-based generator; outside the band, nothing. Such a file loops without a seam.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+enum class NoiseSpectrum { kFlat, kPink };
+
+// The period's values, from the inverse transform of that spectrum (any scale: the caller sets
+// the level from the values).
+std::vector<double> PeriodicNoise(NoiseSpectrum spectrum, std::uint64_t seed, std::size_t frames,
+                                  double rate, double low, double high);
+// The largest prime factor of n (n > 0): the transform's cost grows with it.
+std::uint64_t LargestPrimeFactor(std::uint64_t n);
