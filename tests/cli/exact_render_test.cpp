@@ -12,37 +12,16 @@
 #include "cli/render_jobs.h"
 #include "cli/render_options.h"
 #include "cli/render_plan.h"
+#include "tests/cli/command_test_support.h"
 #include "wav/wav_stream.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
-
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    char name[] = "/tmp/quorvel-exact-test-XXXXXX";
-    path_ = ::mkdtemp(name);
-  }
-  ~TemporaryFolder() { fs::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-ParsedCommandLine Parse(std::vector<std::string> words) {
-  words.insert(words.begin(), "quorvel-render");
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
-}
+using command_test::Bytes;
+using command_test::Parse;
+using command_test::ReadFile;
+using command_test::TemporaryFolder;
 
 // Runs the command in process and returns its plan's fault ("" when it ran, and succeeded).
 std::string Render(std::vector<std::string> words, const std::string& output) {

@@ -15,36 +15,22 @@
 #include "cli/render_plan.h"
 #include "cli/render_report.h"
 #include "sound/wav_buffer.h"
+#include "tests/cli/command_test_support.h"
 #include "tests/figures.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+using command_test::Bytes;
+using command_test::Parse;
+using command_test::ReadFile;
+using command_test::TemporaryFolder;
 
 // Texts a user may give: plain, clamped at either end, words, no number at all, and fractions
 // that the whole-cycle fit moves.
 const std::vector<std::string> kEdgeFrequencyTexts = {
     "997", "30000", "95999",     "96000",     "22049", "5",    "",           "abc", "997.3",
     "1e3", "440Hz", "+Infinity", "-INFINITY", "nan",   " 440", "+Infinityx", "0x10"};
-
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    char name[] = "/tmp/quorvel-render-test-XXXXXX";
-    path_ = ::mkdtemp(name);
-  }
-  ~TemporaryFolder() { fs::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 // What the window saves for these texts: its own buffer, render and file header.
 Bytes WindowSave(int shape, const std::string& frequency, const std::string& amplitude,
@@ -63,13 +49,6 @@ std::string Joined(const std::vector<std::string>& items) {
   std::string list;
   for (const std::string& item : items) list += (list.empty() ? "" : ",") + item;
   return list;
-}
-
-ParsedCommandLine Parse(std::vector<std::string> words) {
-  words.insert(words.begin(), "quorvel-render");
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
 }
 
 // Runs the command in process; the plan's fault, or "" when it ran with `exitCode`.
@@ -180,7 +159,7 @@ TEST(RenderCommand, NamesEveryFieldAndRefusesTwoCombinationsForOneFile) {
             "{rate} and {channels}");
   EXPECT_EQ(FaultOf({"--shape", "sine,sinus", "--output", "x.wav"}),
             "--shape: unknown shape \"sinus\"; known are sine, saw, square, triangle, sweep, "
-            "linear-sweep, white, white-uniform and multitone");
+            "linear-sweep, white, white-uniform, pink and multitone");
   EXPECT_EQ(FaultOf({"--output", ""}), "--output: the file name is empty");
 
   // Two names, one existing file: writing both would leave only the second.
