@@ -66,8 +66,8 @@ def quantization_limits(folder):
                   f"{measured:.2f} dB, limit {limit:.2f} dB")
         else:
             check(f"SINAD {fmt}", measured >= floor, f"{measured:.2f} dB, at least {floor}")
-    # The request: 1000 Hz at 48000 Hz repeats every 48 frames, so its rounding error
-    # is fixed and may come out below the busy-signal figure; it must not come out above it.
+    # The README's first example: 1000 Hz at 48000 Hz repeats every 48 frames, so its rounding
+    # error is fixed and may come out below the busy-signal figure; it must not come out above.
     rate, data = render(folder, "done.wav", "--rate", "48000", "--format", "pcm24",
                         "--frequency", "1000", "--peak", "-20", "--length", "10", "--loop")
     measured = sinad(unit(data, "pcm24"), 1000, rate)
