@@ -9,6 +9,8 @@ set -euo pipefail
 export LC_ALL=C
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=bench/timing.sh
+. "$here/bench/timing.sh"
 render=${1:-$here/build/x64/cli/quorvel64-render}
 runs=${2:-9}
 hour=${3:-}
@@ -27,17 +29,12 @@ window() { "$render" "${tone[@]}" --output "$work/window.wav"; }
 sox24() { sox -D -n -r 192000 -c 2 -b 24 "$work/sox.wav" synth 10 sine 997; }
 names=(exact window sox24)
 
+# Each run into a new file, with no dirty pages left by the one before.
 time_one() {  # command
-  local start end
   rm -f "$work"/*.wav
   sync
-  TIMEFORMAT='%3U %3S'
-  start=$EPOCHREALTIME
-  { time "$1" 2>&3; } 3>&2 2>"$work/cpu.txt"
-  end=$EPOCHREALTIME
-  awk -v s="$start" -v e="$end" '{ printf "%.6f %.3f\n", e - s, $1 + $2 }' "$work/cpu.txt"
+  wall_and_cpu "$work/cpu.txt" "$1"
 }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 for n in "${names[@]}"; do time_one "$n" >/dev/null; done  # warm-up
 for ((r = 0; r < runs; ++r)); do

@@ -10,6 +10,8 @@ set -euo pipefail
 export LC_ALL=C
 
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=bench/timing.sh
+. "$here/bench/timing.sh"
 render=${1:-$here/build/x64/cli/quorvel64-render}
 runs=${2:-5}
 [[ -x $render ]] || { echo "no render command at $render (build the x64 preset first)" >&2; exit 1; }
@@ -59,19 +61,11 @@ check_files() {  # prefix
 # previous run's write-back.
 clean() { rm -f "$work"/*.wav; sync; }
 
-# Wall and CPU seconds of one whole series. CPU too, since a machine shared with other work
-# stretches the wall clock; the tool's own messages still reach the terminal.
+# Wall and CPU seconds of one whole series.
 time_series() {  # command...
-  local start end
   clean
-  TIMEFORMAT='%3U %3S'
-  start=$EPOCHREALTIME
-  { time "$@" 2>&3; } 3>&2 2>"$work/cpu.txt"
-  end=$EPOCHREALTIME
-  awk -v s="$start" -v e="$end" '{ printf "%.6f %.3f\n", e - s, $1 + $2 }' "$work/cpu.txt"
+  wall_and_cpu "$work/cpu.txt" "$@"
 }
-
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 q_all() { quorvel; }
 q_one() { quorvel 1; }

@@ -106,8 +106,8 @@ double DecibelsOf(const std::string& text) {
 }
 
 std::string CrestText(double peak, double meanSquare) {
-  return NumberText(static_cast<float>(
-      std::round(kDecibelsPerFactorOfTen * std::log10(peak / std::sqrt(meanSquare)) * 100) / 100));
+  return NumberText(
+      static_cast<float>(std::round(CrestFactorDecibels({peak, meanSquare}) * 100) / 100));
 }
 
 }  // namespace

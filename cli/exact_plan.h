@@ -6,8 +6,8 @@
 
 #include "cli/render_options.h"
 #include "signals/exact_tone.h"
+#include "signals/signal_level.h"
 #include "wav/sample_encoding.h"
-#include "wav/wav_stream.h"
 
 struct ExactRequest {
   SampleFormat format = SampleFormat::kPcm16;

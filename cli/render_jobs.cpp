@@ -50,13 +50,11 @@ WavLayout ExactLayout(const RenderPlan& plan, const RenderJob& job, const Render
   return layout;
 }
 
-// The exact rendering, streamed block by block to its place: memory stays flat at any length.
-bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const RenderOptions& options,
-                         std::string& message) {
-  const WavLayout layout = ExactLayout(plan, job, options);
-  const SampleEncoding encoding{plan.request.format, layout.channels, job.exact.gain,
-                                plan.request.dither, options.seed};
-  const ValueSource& values = job.exact.values;
+// A WAV file streamed block by block to its place, or to standard output: memory stays flat at
+// any length. On failure the message, as the window's save words it.
+bool WriteWavStream(const std::string& path, const WavLayout& layout,
+                    const SampleEncoding& encoding, const ValueSource& values, bool noClobber,
+                    std::string& message) {
   const auto stream = [&](int descriptor) {
     return StreamWavFile(layout, encoding, values,
                          [descriptor](const std::uint8_t* bytes, std::size_t count) {
@@ -64,11 +62,19 @@ bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const Ren
                          });
   };
   const FileContent content{WavFileBytes(layout), stream};
-  const bool written = job.path == kStandardOutputName ? stream(STDOUT_FILENO)
-                       : options.noClobber             ? WriteNewFile(job.path, content)
-                                                       : WriteWholeFile(job.path, content);
-  if (!written) message = WriteFailureText(job.path, LastFileError());
+  const bool written = path == kStandardOutputName ? stream(STDOUT_FILENO)
+                       : noClobber                 ? WriteNewFile(path, content)
+                                                   : WriteWholeFile(path, content);
+  if (!written) message = WriteFailureText(path, LastFileError());
   return written;
+}
+
+bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const RenderOptions& options,
+                         std::string& message) {
+  const WavLayout layout = ExactLayout(plan, job, options);
+  const SampleEncoding encoding{plan.request.format, layout.channels, job.exact.gain,
+                                plan.request.dither, options.seed};
+  return WriteWavStream(job.path, layout, encoding, job.exact.values, options.noClobber, message);
 }
 
 // Noise has no frequency: JSON's null, where a number would be a fiction.
@@ -89,17 +95,7 @@ bool WriteInverseFilter(const RenderJob& job, const RenderOptions& options, std:
   const ValueSource taps = [&filter](std::uint64_t first, std::size_t count, double* out) {
     std::copy_n(filter.taps.begin() + static_cast<std::ptrdiff_t>(first), count, out);
   };
-  const FileContent content{WavFileBytes(layout), [&](int descriptor) {
-                              return StreamWavFile(
-                                  layout, encoding, taps,
-                                  [descriptor](const std::uint8_t* bytes, std::size_t count) {
-                                    return WriteToDescriptor(descriptor, {{bytes, count}});
-                                  });
-                            }};
-  const bool written = options.noClobber ? WriteNewFile(options.inversePath, content)
-                                         : WriteWholeFile(options.inversePath, content);
-  if (!written) message = WriteFailureText(options.inversePath, LastFileError());
-  return written;
+  return WriteWavStream(options.inversePath, layout, encoding, taps, options.noClobber, message);
 }
 
 class JobRunner {

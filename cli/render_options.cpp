@@ -8,6 +8,7 @@
 
 #include "cli/signal_plan.h"
 #include "sound/wav_buffer.h"
+#include "wav/sample_encoding.h"
 
 namespace {
 
@@ -30,6 +31,12 @@ const CLI::Validator kAtLeastOne(
                  : "\"" + text + "\" is not a whole number of 1 or more";
     },
     "INT>=1");
+
+std::vector<std::string> FormatChoices() {
+  std::vector<std::string> names;
+  for (const FormatName& entry : kSampleFormatNames) names.push_back(entry.name);
+  return names;
+}
 
 unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
 
@@ -70,7 +77,7 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
       ->check(CLI::Range(kLowestRate, kHighestRate))
       ->capture_default_str();
   app.add_option("--format", options.formatName, "Sample format: pcm16, pcm24, pcm32 or float32")
-      ->check(CLI::IsMember({"pcm16", "pcm24", "pcm32", "float32"}))
+      ->check(CLI::IsMember(FormatChoices()))
       ->capture_default_str();
   app.add_flag("--exact", options.exact,
                "Render exactly (sample values from the frame index, seamless loops) even where "

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <set>
 #include <utility>
@@ -27,6 +28,16 @@ int ShapeCodeNamed(const std::string& name) {
     ++code;
   }
   return 0;
+}
+
+// "sine, saw, ... and multitone".
+std::string KnownShapes() {
+  std::vector<std::string> names(std::begin(kShapeNames), std::end(kShapeNames));
+  names.insert(names.end(), std::begin(kExactOnlyShapeNames), std::end(kExactOnlyShapeNames));
+  std::string list = names.front();
+  for (std::size_t i = 1; i < names.size(); ++i)
+    list += (i + 1 == names.size() ? " and " : ", ") + names[i];
+  return list;
 }
 
 std::string Describe(const RenderJob& job) {
@@ -82,12 +93,15 @@ std::string SameFileFault(const std::vector<RenderJob>& jobs, const std::string&
 std::string RequestFault(const RenderOptions& options) {
   for (const std::string& shape : options.shapes)
     if (ShapeCodeNamed(shape) == 0)
-      return "--shape: unknown shape \"" + shape +
-             "\"; known are sine, saw, square, triangle, sweep, linear-sweep, white, "
-             "white-uniform, pink and multitone";
+      return "--shape: unknown shape \"" + shape + "\"; known are " + KnownShapes();
   if (options.outputTemplate.empty()) return "--output: the file name is empty";
   if (const std::string fault = AmplitudeFault(options); !fault.empty()) return fault;
   return OutputTemplateFault(options.outputTemplate);
+}
+
+// The window's amplitude text is read unless a level in dBFS takes its place.
+bool ReadsAmplitude(const RenderPlan& plan, const RenderOptions& options) {
+  return !plan.exact || (options.peakText.empty() && options.rmsText.empty());
 }
 
 void NoteClamps(RenderPlan& plan, const RenderOptions& options) {
@@ -95,8 +109,7 @@ void NoteClamps(RenderPlan& plan, const RenderOptions& options) {
   const auto note = [&](const std::string& text) {
     if (!text.empty() && noted.insert(text).second) plan.clampNotes.push_back(text);
   };
-  if (!plan.exact || (options.peakText.empty() && options.rmsText.empty()))
-    note(AmplitudeClampNote(plan.amplitude));
+  if (ReadsAmplitude(plan, options)) note(AmplitudeClampNote(plan.amplitude));
   if (!plan.exact) note(LengthClampNote(plan.length));
   for (const RenderJob& job : plan.jobs)
     note(FrequencyClampNote(job.frequencyText, job.frequency, job.planned, options.sampleRate));
@@ -139,9 +152,9 @@ RenderPlan PlanRenders(const RenderOptions& options) {
     plan.fault = plan.request.fault;
     if (!plan.fault.empty()) return plan;
   }
-  const bool amplitudeRead = !plan.exact || (options.peakText.empty() && options.rmsText.empty());
-  plan.parametersClamped = (amplitudeRead && ClampAmplitude(plan.amplitude) != plan.amplitude) ||
-                           (!plan.exact && !(ClampLength(plan.length) == plan.length));
+  plan.parametersClamped =
+      (ReadsAmplitude(plan, options) && ClampAmplitude(plan.amplitude) != plan.amplitude) ||
+      (!plan.exact && !(ClampLength(plan.length) == plan.length));
   for (const std::string& shape : options.shapes)
     for (const std::string& frequencyText : options.frequencyTexts) {
       plan.jobs.push_back(PlanJob(options, plan, shape, frequencyText));

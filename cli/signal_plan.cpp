@@ -40,27 +40,16 @@ ExactSignalPlan Refused(std::string fault) {
   return plan;
 }
 
-struct Measured {
-  double peak = 0;
-  double meanSquare = 0;
-};
+// The level asked for, met on values whose peak and mean square were measured.
+std::string MeetMeasuredLevel(const RenderOptions& options, const std::string& name,
+                              const Levels& measured, const double* defaultRms,
+                              ExactSignalPlan& plan) {
+  plan.peak = measured.peak;
+  return GainForLevel(options, name, measured.peak, measured.meanSquare, defaultRms, plan.gain);
+}
 
-// A pass over every value: where the level depends on the values themselves.
-Measured MeasureValues(const ValueSource& values, std::uint64_t frames) {
-  std::vector<double> block(kStreamBlockFrames);
-  Measured measured;
-  double sum = 0;
-  for (std::uint64_t first = 0; first < frames; first += kStreamBlockFrames) {
-    const auto count =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kStreamBlockFrames, frames - first));
-    values(first, count, block.data());
-    for (std::size_t i = 0; i < count; ++i) {
-      measured.peak = std::max(measured.peak, std::fabs(block[i]));
-      sum += block[i] * block[i];
-    }
-  }
-  measured.meanSquare = frames > 0 ? sum / static_cast<double>(frames) : 0;
-  return measured;
+std::string CrestFactorKey(const Levels& measured) {
+  return ",\"crest_factor_db\":" + NumberText(CrestFactorDecibels(measured));
 }
 
 // Frequencies given as numbers and nothing else, split at `separator`.
@@ -158,20 +147,15 @@ ExactSignalPlan PlanSweepSignal(const RenderOptions& options, const ExactRequest
 
 // The drawn phases that peak lowest over the first frames, kept only where they also peak below
 // Schroeder's over the whole file: never worse than Schroeder's.
-Measured ChooseMultitonePhases(Multitone& multitone) {
-  const auto valuesOf = [](const Multitone& tones) -> ValueSource {
-    return [tones](std::uint64_t first, std::size_t count, double* out) {
-      RenderMultitoneValues(tones, first, count, out);
-    };
-  };
+Levels ChooseMultitonePhases(Multitone& multitone) {
   const std::vector<std::uint64_t> drawn =
       LowCrestPhases(multitone, std::min(multitone.period, kPhaseTrialFrames), kPhaseCandidates);
   multitone.phases = SchroederPhases(multitone.cycles.size());
-  const Measured schroeder = MeasureValues(valuesOf(multitone), multitone.period);
+  const Levels schroeder = MeasureLevels(MultitoneValues(multitone), multitone.period);
   if (drawn == multitone.phases) return schroeder;
   Multitone other = multitone;
   other.phases = drawn;
-  const Measured measured = MeasureValues(valuesOf(other), other.period);
+  const Levels measured = MeasureLevels(MultitoneValues(other), other.period);
   if (!(measured.peak < schroeder.peak)) return schroeder;
   multitone = other;
   return measured;
@@ -215,15 +199,10 @@ ExactSignalPlan PlanMultitone(const RenderOptions& options, const ExactRequest& 
                 NumberText(static_cast<double>(bin) * rate / static_cast<double>(plan.frames));
   plan.frequency =
       static_cast<double>(multitone.cycles.front()) * rate / static_cast<double>(plan.frames);
-  const Measured measured = ChooseMultitonePhases(multitone);
-  plan.values = [multitone](std::uint64_t first, std::size_t count, double* out) {
-    RenderMultitoneValues(multitone, first, count, out);
-  };
-  plan.reportKeys = ",\"tones\":[" + rendered + "],\"crest_factor_db\":" +
-                    NumberText(20 * std::log10(measured.peak / std::sqrt(measured.meanSquare)));
-  plan.peak = measured.peak;
-  plan.fault =
-      GainForLevel(options, "multitone", measured.peak, measured.meanSquare, nullptr, plan.gain);
+  const Levels measured = ChooseMultitonePhases(multitone);
+  plan.values = MultitoneValues(multitone);
+  plan.reportKeys = ",\"tones\":[" + rendered + "]" + CrestFactorKey(measured);
+  plan.fault = MeetMeasuredLevel(options, "multitone", measured, nullptr, plan);
   if (plan.fault.empty()) plan.fault = AddFades(options, 0, plan);
   return plan;
 }
@@ -275,13 +254,10 @@ ExactSignalPlan PlanNoise(const RenderOptions& options, const ExactRequest& requ
   if (std::string fault = NoiseValues(options, shape, plan.frames, plan.values); !fault.empty())
     return Refused(fault);
   // Calibrated on the values themselves, not on the generator's expected level.
-  const Measured measured = MeasureValues(plan.values, plan.frames);
-  plan.reportKeys = ",\"seed\":" + std::to_string(options.seed) + ",\"crest_factor_db\":" +
-                    NumberText(20 * std::log10(measured.peak / std::sqrt(measured.meanSquare)));
+  const Levels measured = MeasureLevels(plan.values, plan.frames);
+  plan.reportKeys = ",\"seed\":" + std::to_string(options.seed) + CrestFactorKey(measured);
   if (options.periodic) plan.reportKeys += ",\"periodic\":true";
-  plan.peak = measured.peak;
-  plan.fault = GainForLevel(options, shapeName + " noise", measured.peak, measured.meanSquare,
-                            &kDefaultNoiseRms, plan.gain);
+  plan.fault = MeetMeasuredLevel(options, shapeName + " noise", measured, &kDefaultNoiseRms, plan);
   if (plan.fault.empty()) plan.fault = AddFades(options, 0, plan);
   return plan;
 }
@@ -296,11 +272,9 @@ ExactSignalPlan PlanToneSignal(const RenderOptions& options, const ExactRequest&
       RenderBandlimitedValues(tone, first, count, out);
     };
     // The harmonics overshoot where the shape jumps: the level is the values' own.
-    const Measured measured = MeasureValues(plan.values, plan.frames);
     plan.reportKeys = ",\"harmonics\":" + std::to_string(HighestHarmonic(tone));
-    plan.peak = measured.peak;
-    plan.fault =
-        GainForLevel(options, shapeName, measured.peak, measured.meanSquare, nullptr, plan.gain);
+    plan.fault = MeetMeasuredLevel(options, shapeName, MeasureLevels(plan.values, plan.frames),
+                                   nullptr, plan);
   }
   if (plan.fault.empty()) plan.fault = AddFades(options, 0, plan);
   return plan;

@@ -13,11 +13,11 @@ enum ExactOnlyShape : int {
   kShapeLinearSweep,
   kShapeWhite,
   kShapeWhiteUniform,
-  kShapeMultitone,
-  kShapePink
+  kShapePink,
+  kShapeMultitone
 };
 constexpr const char* kExactOnlyShapeNames[] = {"sweep",         "linear-sweep", "white",
-                                                "white-uniform", "multitone",    "pink"};
+                                                "white-uniform", "pink",         "multitone"};
 constexpr int kFirstExactOnlyShape = kShapeSweep;
 
 // Whether a shape needs the exact rendering, or an option of this file's asks for it.

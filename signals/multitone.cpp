@@ -5,22 +5,14 @@
 
 #include "signals/exact_tone.h"
 #include "signals/noise.h"
+#include "signals/signal_level.h"
 
 namespace {
 
 constexpr std::uint64_t kPhaseStream = 0x6A09E667F3BCC909u;
-constexpr std::size_t kBlockFrames = 4096;
 
 double PeakOver(const Multitone& multitone, std::uint64_t frames) {
-  std::vector<double> block(kBlockFrames);
-  double peak = 0;
-  for (std::uint64_t first = 0; first < frames; first += kBlockFrames) {
-    const auto count =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kBlockFrames, frames - first));
-    RenderMultitoneValues(multitone, first, count, block.data());
-    for (std::size_t i = 0; i < count; ++i) peak = std::max(peak, std::fabs(block[i]));
-  }
-  return peak;
+  return MeasureLevels(MultitoneValues(multitone), frames).peak;
 }
 
 }  // namespace
@@ -40,6 +32,12 @@ std::vector<std::uint64_t> DrawnPhases(std::size_t tones, std::uint64_t index) {
   for (std::size_t i = 0; i < tones; ++i)
     phases[i] = CounterHash(kPhaseStream + index, i) % kPhaseSteps;
   return phases;
+}
+
+ValueSource MultitoneValues(const Multitone& multitone) {
+  return [multitone](std::uint64_t first, std::size_t count, double* out) {
+    RenderMultitoneValues(multitone, first, count, out);
+  };
 }
 
 void RenderMultitoneValues(const Multitone& multitone, std::uint64_t first, std::size_t count,

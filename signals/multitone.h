@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "signals/signal_level.h"
+
 // Start phases are whole numbers of 1 / kPhaseSteps of a cycle.
 constexpr std::uint64_t kPhaseSteps = std::uint64_t{1} << 16;
 // Enough for any test signal, and few enough that positions stay within 64 bits.
@@ -24,6 +26,7 @@ std::vector<std::uint64_t> DrawnPhases(std::size_t tones, std::uint64_t index);
 // Unit amplitude per tone.
 void RenderMultitoneValues(const Multitone& multitone, std::uint64_t first, std::size_t count,
                            double* out);
+ValueSource MultitoneValues(const Multitone& multitone);
 // The phases, of Schroeder's and `candidates` drawn sets, whose sum peaks lowest over the first
 // `frames` frames.
 std::vector<std::uint64_t> LowCrestPhases(Multitone multitone, std::uint64_t frames,

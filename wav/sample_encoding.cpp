@@ -3,16 +3,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "signals/noise.h"
+
 namespace {
 
 constexpr double kTwoToMinus32 = 1.0 / 4294967296.0;
-
-// SplitMix64's finaliser: a fixed bijection that scatters neighbouring counters.
-std::uint64_t Mix(std::uint64_t z) {
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-  return z ^ (z >> 31);
-}
 
 void StoreLittleEndian(std::uint8_t* at, std::uint32_t value, unsigned bytes) {
   for (unsigned i = 0; i < bytes; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -58,7 +53,7 @@ double IntegerFullScale(SampleFormat format) {
 }
 
 double TriangularDither(std::uint64_t seed, std::uint64_t counter) {
-  const std::uint64_t bits = Mix(Mix(seed) + counter * 0x9E3779B97F4A7C15u);
+  const std::uint64_t bits = CounterHash(seed, counter);
   const double first = static_cast<double>(bits >> 32) * kTwoToMinus32;
   const double second = static_cast<double>(bits & 0xFFFFFFFFu) * kTwoToMinus32;
   return first - second;

@@ -6,11 +6,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "signals/signal_level.h"
 #include "wav/sample_encoding.h"
 #include "wav/wav_container.h"
 
-// Unit values for frames first .. first + count - 1.
-using ValueSource = std::function<void(std::uint64_t first, std::size_t count, double* out)>;
 // Takes the next bytes of the file; false stops the stream (the reason is the sink's to keep).
 using ByteSink = std::function<bool(const std::uint8_t* bytes, std::size_t count)>;
 
