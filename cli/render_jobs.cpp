@@ -16,6 +16,7 @@
 #include "cli/render_report.h"
 #include "signals/exact_tone.h"
 #include "signals/inverse_filter.h"
+#include "signals/span_rounds.h"
 #include "toolkit/files.h"
 #include "wav/wav_stream.h"
 
@@ -53,17 +54,21 @@ WavLayout ExactLayout(const RenderPlan& plan, const RenderJob& job, const Render
 // A WAV file streamed block by block to its place, or to standard output: memory stays flat at
 // any length. On failure the message, as the window's save words it.
 bool WriteWavStream(const std::string& path, const WavLayout& layout,
-                    const SampleEncoding& encoding, const ValueSource& values, bool noClobber,
-                    std::string& message) {
+                    const SampleEncoding& encoding, const ValueSource& values,
+                    const RenderOptions& options, std::size_t files, std::string& message) {
+  const unsigned threads =
+      ThreadsPerFile(static_cast<unsigned>(std::min<std::size_t>(options.jobs, files)));
   const auto stream = [&](int descriptor) {
-    return StreamWavFile(layout, encoding, values,
-                         [descriptor](const std::uint8_t* bytes, std::size_t count) {
-                           return WriteToDescriptor(descriptor, {{bytes, count}});
-                         });
+    return StreamWavFile(
+        layout, encoding, values,
+        [descriptor](const std::uint8_t* bytes, std::size_t count) {
+          return WriteToDescriptor(descriptor, {{bytes, count}});
+        },
+        kStreamBlockFrames, threads);
   };
   const FileContent content{WavFileBytes(layout), stream};
   const bool written = path == kStandardOutputName ? stream(STDOUT_FILENO)
-                       : noClobber                 ? WriteNewFile(path, content)
+                       : options.noClobber         ? WriteNewFile(path, content)
                                                    : WriteWholeFile(path, content);
   if (!written) message = WriteFailureText(path, LastFileError());
   return written;
@@ -74,7 +79,8 @@ bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const Ren
   const WavLayout layout = ExactLayout(plan, job, options);
   const SampleEncoding encoding{plan.request.format, layout.channels, job.exact.gain,
                                 plan.request.dither, options.seed};
-  return WriteWavStream(job.path, layout, encoding, job.exact.values, options.noClobber, message);
+  return WriteWavStream(job.path, layout, encoding, job.exact.values, options, plan.jobs.size(),
+                        message);
 }
 
 // Noise has no frequency: JSON's null, where a number would be a fiction.
@@ -95,7 +101,7 @@ bool WriteInverseFilter(const RenderJob& job, const RenderOptions& options, std:
   const ValueSource taps = [&filter](std::uint64_t first, std::size_t count, double* out) {
     std::copy_n(filter.taps.begin() + static_cast<std::ptrdiff_t>(first), count, out);
   };
-  return WriteWavStream(options.inversePath, layout, encoding, taps, options.noClobber, message);
+  return WriteWavStream(options.inversePath, layout, encoding, taps, options, 1, message);
 }
 
 class JobRunner {

@@ -12,6 +12,8 @@
 #include "signals/multitone.h"
 #include "signals/noise.h"
 #include "signals/periodic_noise.h"
+#include "signals/pink_noise.h"
+#include "signals/span_rounds.h"
 #include "signals/sweep.h"
 #include "sound/wav_buffer.h"
 
@@ -33,6 +35,11 @@ constexpr double kNoiseBandHigh = 20000.0;
 // Multitone phases: drawn sets tried besides Schroeder's, each over this many frames first.
 constexpr std::uint64_t kPhaseCandidates = 63;
 constexpr std::uint64_t kPhaseTrialFrames = 16384;
+// A tone that repeats within this many frames is computed once and then copied (2 MB).
+constexpr std::uint64_t kLongestRepeatTable = std::uint64_t{1} << 18;
+
+// Files are planned one after another: each measuring pass may take every core.
+unsigned PlanningThreads() { return ThreadsPerFile(1); }
 
 ExactSignalPlan Refused(std::string fault) {
   ExactSignalPlan plan;
@@ -151,11 +158,12 @@ Levels ChooseMultitonePhases(Multitone& multitone) {
   const std::vector<std::uint64_t> drawn =
       LowCrestPhases(multitone, std::min(multitone.period, kPhaseTrialFrames), kPhaseCandidates);
   multitone.phases = SchroederPhases(multitone.cycles.size());
-  const Levels schroeder = MeasureLevels(MultitoneValues(multitone), multitone.period);
+  const Levels schroeder =
+      MeasureLevels(MultitoneValues(multitone), multitone.period, PlanningThreads());
   if (drawn == multitone.phases) return schroeder;
   Multitone other = multitone;
   other.phases = drawn;
-  const Levels measured = MeasureLevels(MultitoneValues(other), other.period);
+  const Levels measured = MeasureLevels(MultitoneValues(other), other.period, PlanningThreads());
   if (!(measured.peak < schroeder.peak)) return schroeder;
   multitone = other;
   return measured;
@@ -224,8 +232,13 @@ std::string PeriodicFault(const RenderOptions& options, std::uint64_t frames) {
 std::string NoiseValues(const RenderOptions& options, int shape, std::uint64_t frames,
                         ValueSource& values) {
   const std::uint64_t seed = options.seed;
-  if (shape == kShapePink && !options.periodic)
-    return "--shape pink: pink noise is made periodic only, so far; add --periodic";
+  if (shape == kShapePink && !options.periodic) {
+    const PinkNoise pink = PlanPinkNoise(seed, options.sampleRate);
+    values = [pink](std::uint64_t first, std::size_t count, double* out) {
+      RenderPinkValues(pink, first, count, out);
+    };
+    return "";
+  }
   if (!options.periodic) {
     const NoiseKind kind = shape == kShapeWhite ? NoiseKind::kGaussian : NoiseKind::kUniform;
     values = [kind, seed](std::uint64_t first, std::size_t count, double* out) {
@@ -254,7 +267,7 @@ ExactSignalPlan PlanNoise(const RenderOptions& options, const ExactRequest& requ
   if (std::string fault = NoiseValues(options, shape, plan.frames, plan.values); !fault.empty())
     return Refused(fault);
   // Calibrated on the values themselves, not on the generator's expected level.
-  const Levels measured = MeasureLevels(plan.values, plan.frames);
+  const Levels measured = MeasureLevels(plan.values, plan.frames, PlanningThreads());
   plan.reportKeys = ",\"seed\":" + std::to_string(options.seed) + CrestFactorKey(measured);
   if (options.periodic) plan.reportKeys += ",\"periodic\":true";
   plan.fault = MeetMeasuredLevel(options, shapeName + " noise", measured, &kDefaultNoiseRms, plan);
@@ -266,15 +279,21 @@ ExactSignalPlan PlanToneSignal(const RenderOptions& options, const ExactRequest&
                                const std::string& shapeName, float frequency) {
   ExactSignalPlan plan = PlanExactTone(options, request, shape, shapeName, frequency);
   if (!plan.fault.empty()) return plan;
-  if (options.bandlimited && shape != kShapeSine) {
-    const ExactTone tone = plan.tone;
+  const ExactTone tone = plan.tone;
+  const bool bandlimited = options.bandlimited && shape != kShapeSine;
+  if (bandlimited)
     plan.values = [tone](std::uint64_t first, std::size_t count, double* out) {
       RenderBandlimitedValues(tone, first, count, out);
     };
-    // The harmonics overshoot where the shape jumps: the level is the values' own.
+  const std::uint64_t repeat = FramesPerRepeat(tone);
+  if (repeat <= kLongestRepeatTable && repeat < plan.frames)
+    plan.values = RepeatedFromTable(plan.values, repeat);
+  if (bandlimited) {
+    // The harmonics overshoot where the shape jumps: the level is the values' own, the same
+    // over one repeat as over the file.
     plan.reportKeys = ",\"harmonics\":" + std::to_string(HighestHarmonic(tone));
-    plan.fault = MeetMeasuredLevel(options, shapeName, MeasureLevels(plan.values, plan.frames),
-                                   nullptr, plan);
+    plan.fault = MeetMeasuredLevel(
+        options, shapeName, MeasureLevels(plan.values, repeat, PlanningThreads()), nullptr, plan);
   }
   if (plan.fault.empty()) plan.fault = AddFades(options, 0, plan);
   return plan;

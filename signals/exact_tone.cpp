@@ -118,11 +118,16 @@ void RenderToneValues(const ExactTone& tone, std::uint64_t first, std::size_t co
   }
 }
 
+std::uint64_t FramesPerRepeat(const ExactTone& tone) {
+  if (tone.period == 0) return 1;
+  const std::uint64_t spacing = std::gcd(tone.cycles % tone.period, tone.period);
+  return tone.period / (spacing == 0 ? tone.period : spacing);
+}
+
 double ToneMeanSquare(const ExactTone& tone) {
   if (tone.period == 0) return 0.0;
   // The frames visit the multiples of gcd(cycles, period) once each per period.
-  const std::uint64_t spacing = std::gcd(tone.cycles % tone.period, tone.period);
-  const std::uint64_t values = tone.period / (spacing == 0 ? tone.period : spacing);
+  const std::uint64_t values = FramesPerRepeat(tone);
   if (values > kMostValuesAveraged) return ContinuousMeanSquare(tone.shape);
   double sum = 0;
   for (std::uint64_t j = 0; j < values; ++j) {

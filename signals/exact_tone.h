@@ -15,6 +15,8 @@ struct ExactTone {
 
 // The unit-amplitude values (-1 to 1) of frames first .. first + count - 1.
 void RenderToneValues(const ExactTone& tone, std::uint64_t first, std::size_t count, double* out);
+// Frames after which the values repeat: period / gcd(cycles, period).
+std::uint64_t FramesPerRepeat(const ExactTone& tone);
 // The mean square of those values over a whole period: what the level calculations need.
 double ToneMeanSquare(const ExactTone& tone);
 

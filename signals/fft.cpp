@@ -1,8 +1,12 @@
 #include "signals/fft.h"
 
+#include <optional>
+
 #include "signals/exact_tone.h"
 
 namespace {
+
+constexpr std::size_t kLongestKeptPlan = std::size_t{1} << 18;
 
 // e^{∓j2π i / n} from the program's own sine, not the C library's.
 std::complex<double> Twiddle(std::size_t i, std::size_t n, bool inverse) {
@@ -17,10 +21,29 @@ std::complex<double> Twiddle(std::size_t i, std::size_t n, bool inverse) {
 #include "third_party/kissfft/kissfft.hh"
 
 void TransformInPlace(std::vector<std::complex<double>>& data, bool inverse) {
-  const kissfft<double> transform(data.size(), inverse);
-  std::vector<std::complex<double>> out(data.size());
-  transform.transform(data.data(), out.data());
-  data.swap(out);
+  if (data.size() > kLongestKeptPlan) {
+    std::vector<std::complex<double>> out(data.size());
+    kissfft<double>(data.size(), inverse).transform(data.data(), out.data());
+    data.swap(out);
+    return;
+  }
+  // The twiddles cost as much as a transform: a thread that repeats one size, as pink noise does
+  // block after block, makes them once, and reuses its output buffer too.
+  struct Plan {
+    std::size_t size = 0;
+    bool inverse = false;
+    std::optional<kissfft<double>> transform;
+    std::vector<std::complex<double>> out;
+  };
+  thread_local Plan plan;
+  if (!plan.transform || plan.size != data.size() || plan.inverse != inverse) {
+    plan.transform.emplace(data.size(), inverse);
+    plan.size = data.size();
+    plan.inverse = inverse;
+  }
+  plan.out.resize(data.size());
+  plan.transform->transform(data.data(), plan.out.data());
+  data.swap(plan.out);
 }
 
 std::size_t FastTransformSize(std::size_t size) {

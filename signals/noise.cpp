@@ -1,5 +1,6 @@
 #include "signals/noise.h"
 
+#include <array>
 #include <cmath>
 
 #include "signals/plain_math.h"
@@ -8,8 +9,19 @@ namespace {
 
 constexpr double kTwoToMinus53 = 1.0 / 9007199254740992.0;
 constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15u;
-// Keeps the noise's stream apart from the dither's, which draws on the same seeds.
+// Keeps the noise's stream apart from the dither's, which draws on the same seeds, and the
+// second tries of the Gaussian's rejections apart from the first.
 constexpr std::uint64_t kNoiseStream = 0xD1B54A32D192ED03u;
+constexpr std::uint64_t kRetryStream = 0x8CB92BA72F3D8DD7u;
+
+// Marsaglia and Tsang's ziggurat (J. Stat. Softw. 5(8), 2000): 256 layers of equal area v under
+// e^{-x²/2}, the lowest ending at r and carrying the tail beyond it.
+constexpr std::size_t kLayers = 256;
+constexpr double kZigguratR = 3.6541528853610088;
+constexpr double kZigguratArea = 4.92867323399e-3;
+constexpr int kLayerBits = 8;
+constexpr int kSignBit = kLayerBits;
+constexpr int kDroppedBits = 11;  // of 64, leaving 53 for the uniform number
 
 std::uint64_t Mix(std::uint64_t z) {
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
@@ -17,49 +29,111 @@ std::uint64_t Mix(std::uint64_t z) {
   return z ^ (z >> 31);
 }
 
-// (0, 1]: never 0, whose logarithm Box and Muller's transform takes.
-double OpenUnit(std::uint64_t bits) {
-  return static_cast<double>((bits >> 11) + 1) * kTwoToMinus53;
+std::uint64_t HashOfMixedSeed(std::uint64_t mixedSeed, std::uint64_t counter) {
+  return Mix(mixedSeed + counter * kGolden);
 }
 
-// Box and Muller: two independent uniform numbers give two independent Gaussian ones, for
-// frames 2m (the cosine's) and 2m + 1 (the sine's).
-struct GaussianPair {
-  double even, odd;
+// [0, 1) and (0, 1] from the top 53 bits.
+double Unit(std::uint64_t bits) {
+  return static_cast<double>(bits >> kDroppedBits) * kTwoToMinus53;
+}
+double OpenUnit(std::uint64_t bits) {
+  return static_cast<double>((bits >> kDroppedBits) + 1) * kTwoToMinus53;
+}
+
+// A table, not a branch: the sign is a coin toss, which a branch would mispredict half the time.
+double SignOf(std::uint64_t bits) {
+  constexpr double kSigns[] = {1.0, -1.0};
+  return kSigns[(bits >> kSignBit) & 1];
+}
+
+double Density(double x) { return ExpOf(-0.5 * x * x); }
+
+// Edges x[i] of the layers, widest first, and the density there; made with the program's own
+// exponential and logarithm, so both builds have the same tables.
+struct Ziggurat {
+  std::array<double, kLayers + 1> x{};
+  std::array<double, kLayers + 1> density{};
 };
 
-GaussianPair GaussiansOfPair(std::uint64_t seed, std::uint64_t pair) {
-  const double radius =
-      std::sqrt(-2.0 * LogOf(OpenUnit(CounterHash(seed ^ kNoiseStream, 2 * pair))));
-  const double turn = OpenUnit(CounterHash(seed ^ kNoiseStream, 2 * pair + 1));
-  return {radius * SineOfCycles(turn + 0.25), radius * SineOfCycles(turn)};
+Ziggurat MakeZiggurat() {
+  Ziggurat z;
+  z.x[0] = kZigguratArea / Density(kZigguratR);
+  z.x[1] = kZigguratR;
+  for (std::size_t i = 1; i < kLayers - 1; ++i)
+    z.x[i + 1] = std::sqrt(-2.0 * LogOf(kZigguratArea / z.x[i] + Density(z.x[i])));
+  z.x[kLayers] = 0;
+  for (std::size_t i = 0; i <= kLayers; ++i) z.density[i] = Density(z.x[i]);
+  return z;
 }
 
-void RenderGaussianValues(std::uint64_t seed, std::uint64_t first, std::size_t count, double* out) {
-  for (std::size_t i = 0; i < count;) {
-    const std::uint64_t frame = first + i;
-    const GaussianPair pair = GaussiansOfPair(seed, frame / 2);
-    if (frame % 2 == 0) {
-      out[i++] = pair.even;
-      if (i < count) out[i++] = pair.odd;
-    } else {
-      out[i++] = pair.odd;
-    }
+const Ziggurat& TheZiggurat() {
+  static const Ziggurat ziggurat = MakeZiggurat();
+  return ziggurat;
+}
+
+// A value within a layer's core, under the curve for certain; NaN past it.
+double CoreValue(const Ziggurat& z, std::uint64_t bits) {
+  const std::size_t layer = bits & (kLayers - 1);
+  const double x = Unit(bits) * z.x[layer];
+  if (!(x < z.x[layer + 1])) return NAN;
+  return x * SignOf(bits);
+}
+
+// Beyond r, by Marsaglia's method, whose own rejections stay within the tail: a try that reached
+// it always ends there.
+double TailValue(std::uint64_t stream) {
+  for (std::uint64_t k = 0;; ++k) {
+    const double a = -LogOf(OpenUnit(HashOfMixedSeed(stream, 2 * k))) / kZigguratR;
+    const double b = -LogOf(OpenUnit(HashOfMixedSeed(stream, 2 * k + 1)));
+    if (2 * b > a * a) return kZigguratR + a;
   }
+}
+
+// A whole try from 64 bits and, past the layer's core, one more number from `more`: a value, or
+// NaN when the try is rejected.
+double TryGaussian(const Ziggurat& z, std::uint64_t bits, std::uint64_t more) {
+  const double core = CoreValue(z, bits);
+  if (!std::isnan(core)) return core;
+  const std::size_t layer = bits & (kLayers - 1);
+  const double sign = SignOf(bits);
+  if (layer == 0) return sign * TailValue(more);
+  const double x = Unit(bits) * z.x[layer];
+  const double y = z.density[layer] + Unit(more) * (z.density[layer + 1] - z.density[layer]);
+  return y < Density(x) ? sign * x : NAN;
+}
+
+// About one frame in a hundred falls outside the cores: its first try is finished, and further
+// tries come from the frame's own retry stream.
+double RareGaussian(const Ziggurat& z, std::uint64_t firstBits, std::uint64_t retrySeed,
+                    std::uint64_t frame) {
+  const std::uint64_t retries = HashOfMixedSeed(retrySeed, frame);
+  // Counter 0 finishes the first try; each further try takes the next two.
+  double value = TryGaussian(z, firstBits, HashOfMixedSeed(retries, 0));
+  for (std::uint64_t next = 1; std::isnan(value); next += 2)
+    value = TryGaussian(z, HashOfMixedSeed(retries, next), HashOfMixedSeed(retries, next + 1));
+  return value;
 }
 
 }  // namespace
 
 std::uint64_t CounterHash(std::uint64_t seed, std::uint64_t counter) {
-  return Mix(Mix(seed) + counter * kGolden);
+  return HashOfMixedSeed(Mix(seed), counter);
 }
 
 void RenderNoiseValues(NoiseKind kind, std::uint64_t seed, std::uint64_t first, std::size_t count,
                        double* out) {
+  const std::uint64_t mixedSeed = Mix(seed ^ kNoiseStream);
   if (kind == NoiseKind::kGaussian) {
-    RenderGaussianValues(seed, first, count, out);
+    const Ziggurat& z = TheZiggurat();
+    const std::uint64_t retrySeed = Mix(seed ^ kRetryStream);
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::uint64_t bits = HashOfMixedSeed(mixedSeed, first + i);
+      const double core = CoreValue(z, bits);
+      out[i] = std::isnan(core) ? RareGaussian(z, bits, retrySeed, first + i) : core;
+    }
     return;
   }
   for (std::size_t i = 0; i < count; ++i)
-    out[i] = 2.0 * OpenUnit(CounterHash(seed ^ kNoiseStream, first + i)) - 1.0;
+    out[i] = 2.0 * OpenUnit(HashOfMixedSeed(mixedSeed, first + i)) - 1.0;
 }

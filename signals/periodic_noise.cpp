@@ -1,32 +1,54 @@
 #include "signals/periodic_noise.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 
+#include "signals/exact_tone.h"
 #include "signals/fft.h"
 #include "signals/noise.h"
-#include "signals/plain_math.h"
 
 namespace {
 
 // Apart from the dither's and the white noise's streams, which share the seeds.
 constexpr std::uint64_t kPhaseStream = 0xBB67AE8584CAA73Bu;
-constexpr double kTwoToMinus64 = 1.0 / 18446744073709551616.0;
+// Phases are whole numbers of 1 / 2^16 of a cycle, their sines looked up: a random phase would
+// otherwise cost two sines, each with a mispredicted branch.
+constexpr int kPhaseBits = 16;
+constexpr int kDroppedPhaseBits = 64 - kPhaseBits;
+constexpr std::uint64_t kPhaseSteps = std::uint64_t{1} << kPhaseBits;
 constexpr double kPinkReference = 1000.0;  // Hz, where pink's bins have the magnitude 1
+
+const std::vector<double>& PhaseSines() {
+  static const std::vector<double> sines = [] {
+    std::vector<double> table(kPhaseSteps);
+    for (std::uint64_t j = 0; j < kPhaseSteps; ++j) table[j] = SineOfCycleFraction(j, kPhaseSteps);
+    return table;
+  }();
+  return sines;
+}
 
 }  // namespace
 
-std::vector<double> PeriodicNoise(NoiseSpectrum spectrum, std::uint64_t seed, std::size_t frames,
-                                  double rate, double low, double high) {
-  std::vector<std::complex<double>> bins(frames);
+void FillNoiseBins(NoiseSpectrum spectrum, std::uint64_t seed, double rate, double low, double high,
+                   std::vector<std::complex<double>>& bins) {
+  const std::vector<double>& sines = PhaseSines();
+  const std::size_t frames = bins.size();
+  std::fill(bins.begin(), bins.end(), std::complex<double>());
   for (std::size_t k = 1; 2 * k < frames; ++k) {
     const double f = static_cast<double>(k) * rate / static_cast<double>(frames);
     if (f < low || f > high) continue;
     const double magnitude = spectrum == NoiseSpectrum::kPink ? std::sqrt(kPinkReference / f) : 1.0;
-    const double turn = static_cast<double>(CounterHash(seed ^ kPhaseStream, k)) * kTwoToMinus64;
-    bins[k] = {magnitude * SineOfCycles(turn + 0.25), magnitude * SineOfCycles(turn)};
+    const std::uint64_t turn = CounterHash(seed ^ kPhaseStream, k) >> kDroppedPhaseBits;
+    bins[k] = {magnitude * sines[(turn + kPhaseSteps / 4) % kPhaseSteps], magnitude * sines[turn]};
     bins[frames - k] = std::conj(bins[k]);
   }
+}
+
+std::vector<double> PeriodicNoise(NoiseSpectrum spectrum, std::uint64_t seed, std::size_t frames,
+                                  double rate, double low, double high) {
+  std::vector<std::complex<double>> bins(frames);
+  FillNoiseBins(spectrum, seed, rate, low, high, bins);
   TransformInPlace(bins, true);
   std::vector<double> values(frames);
   for (std::size_t i = 0; i < frames; ++i) values[i] = bins[i].real();

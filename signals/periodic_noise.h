@@ -3,12 +3,17 @@
 // a counter-based generator; outside the band, nothing. Such a file loops without a seam.
 #pragma once
 
+#include <complex>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 enum class NoiseSpectrum { kFlat, kPink };
 
+// That spectrum's bins, conjugate-symmetric, so that their inverse transform is real, into
+// `bins`, whose size is the period's frames.
+void FillNoiseBins(NoiseSpectrum spectrum, std::uint64_t seed, double rate, double low, double high,
+                   std::vector<std::complex<double>>& bins);
 // The period's values, from the inverse transform of that spectrum (any scale: the caller sets
 // the level from the values).
 std::vector<double> PeriodicNoise(NoiseSpectrum spectrum, std::uint64_t seed, std::size_t frames,

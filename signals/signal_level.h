@@ -14,7 +14,12 @@ struct Levels {
   double meanSquare = 0;
 };
 
-// One pass over frames 0 .. frames - 1.
-Levels MeasureLevels(const ValueSource& values, std::uint64_t frames);
+// The same values, taken from a table of frames 0 .. repeatFrames - 1 made once: for signals whose
+// frame n + repeatFrames equals frame n, and whose repeat is short enough to hold.
+ValueSource RepeatedFromTable(const ValueSource& values, std::uint64_t repeatFrames);
+
+// One pass over frames 0 .. frames - 1, on up to `threads` threads (the figures do not depend on
+// how many).
+Levels MeasureLevels(const ValueSource& values, std::uint64_t frames, unsigned threads = 1);
 // Peak over RMS, in dB.
 double CrestFactorDecibels(const Levels& levels);

@@ -8,6 +8,9 @@
 namespace {
 
 constexpr double kTwoToMinus32 = 1.0 / 4294967296.0;
+// Adding and taking away 1.5 · 2^52 rounds to a whole number, ties to even, as nearbyint does,
+// without a library call.
+constexpr double kRoundingShift = 6755399441055744.0;
 
 void StoreLittleEndian(std::uint8_t* at, std::uint32_t value, unsigned bytes) {
   for (unsigned i = 0; i < bytes; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -15,10 +18,9 @@ void StoreLittleEndian(std::uint8_t* at, std::uint32_t value, unsigned bytes) {
 
 // Nearest step, ties to even; anything beyond full scale stops there instead of wrapping.
 std::int32_t ToInteger(double value, double fullScale) {
-  const double rounded = std::nearbyint(value);
-  if (!(rounded < fullScale)) return static_cast<std::int32_t>(fullScale);
-  if (!(rounded > -fullScale - 1)) return static_cast<std::int32_t>(-fullScale - 1);
-  return static_cast<std::int32_t>(rounded);
+  if (!(value < fullScale)) return static_cast<std::int32_t>(fullScale);
+  if (!(value > -fullScale - 1)) return static_cast<std::int32_t>(-fullScale - 1);
+  return static_cast<std::int32_t>((value + kRoundingShift) - kRoundingShift);
 }
 
 }  // namespace
@@ -72,12 +74,19 @@ void EncodeFrames(const SampleEncoding& encoding, const double* values, std::siz
   }
   const double fullScale = IntegerFullScale(encoding.format);
   const double scale = encoding.gain * fullScale;
+  if (!encoding.dither) {
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+      const auto sample = static_cast<std::uint32_t>(ToInteger(values[frame] * scale, fullScale));
+      for (unsigned channel = 0; channel < encoding.channels; ++channel, out += bytes)
+        StoreLittleEndian(out, sample, bytes);
+    }
+    return;
+  }
   for (std::size_t frame = 0; frame < frames; ++frame) {
     const double scaled = values[frame] * scale;
     const std::uint64_t counter = (firstFrame + frame) * encoding.channels;
     for (unsigned channel = 0; channel < encoding.channels; ++channel, out += bytes) {
-      const double dither =
-          encoding.dither ? TriangularDither(encoding.seed, counter + channel) : 0.0;
+      const double dither = TriangularDither(encoding.seed, counter + channel);
       StoreLittleEndian(out, static_cast<std::uint32_t>(ToInteger(scaled + dither, fullScale)),
                         bytes);
     }

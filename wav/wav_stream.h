@@ -16,6 +16,7 @@ using ByteSink = std::function<bool(const std::uint8_t* bytes, std::size_t count
 constexpr std::size_t kStreamBlockFrames = 16384;
 
 std::uint64_t WavFileBytes(const WavLayout& layout);
+// Spans of about 4 MB are made at once, one a thread; the bytes do not depend on the threads.
 bool StreamWavFile(const WavLayout& layout, const SampleEncoding& encoding,
                    const ValueSource& values, const ByteSink& sink,
-                   std::size_t blockFrames = kStreamBlockFrames);
+                   std::size_t blockFrames = kStreamBlockFrames, unsigned threads = 1);

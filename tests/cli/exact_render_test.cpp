@@ -241,6 +241,49 @@ TEST(ExactRendering, LoopsAreSeamlessAndBlocksJobsAndBuildsChangeNoByte) {
   EXPECT_NE(ReadFile(folder / "1-997.wav"), ReadFile(folder / "1-1000.wav"));
 }
 
+// The file's bytes, made in blocks of `blockFrames` on `threads` threads.
+Bytes StreamedBytes(const ExactSignalPlan& signal, std::size_t blockFrames, unsigned threads) {
+  const WavLayout layout{SampleFormat::kPcm24, 48000, 1, signal.frames};
+  const SampleEncoding encoding{SampleFormat::kPcm24, 1, signal.gain, false, 0};
+  Bytes bytes;
+  const ByteSink sink = [&bytes](const std::uint8_t* data, std::size_t count) {
+    bytes.insert(bytes.end(), data, data + count);
+    return true;
+  };
+  EXPECT_TRUE(StreamWavFile(layout, encoding, signal.values, sink, blockFrames, threads));
+  return bytes;
+}
+
+TEST(ExactRendering, ValuesDoNotDependOnBlocksOrderOrThreads) {
+  // Over a minute each, so that the threads share the file; pink noise is made in blocks and
+  // kept per thread, the tone from a table.
+  const std::vector<std::vector<std::string>> requests = {
+      {"--shape", "pink", "--seed", "5"},
+      {"--shape", "white", "--seed", "5"},
+      {"--shape", "sweep", "--frequency", "20:20000"},
+      {"--shape", "sine", "--frequency", "997", "--exact"},
+  };
+  for (std::vector<std::string> words : requests) {
+    SCOPED_TRACE(words[1]);
+    words.insert(words.end(), {"--rate", "48000", "--samples", "3000017", "--output", "x.wav"});
+    const RenderPlan plan = PlanRenders(Parse(words).options);
+    ASSERT_EQ(plan.fault, "");
+    const ExactSignalPlan& signal = plan.jobs.front().exact;
+    const Bytes whole = StreamedBytes(signal, kStreamBlockFrames, 1);
+    EXPECT_TRUE(StreamedBytes(signal, 1000, 3) == whole);
+    const Levels one = MeasureLevels(signal.values, signal.frames, 1);
+    const Levels three = MeasureLevels(signal.values, signal.frames, 3);
+    EXPECT_EQ(one.peak, three.peak);
+    EXPECT_EQ(one.meanSquare, three.meanSquare);
+    // Blocks asked for backwards, each straddling pink noise's own blocks, give the same values.
+    std::vector<double> forwards(200000), backwards(forwards.size());
+    signal.values(1000000, forwards.size(), forwards.data());
+    for (std::size_t at = forwards.size(); at > 0; at -= 40000)
+      signal.values(1000000 + at - 40000, 40000, backwards.data() + at - 40000);
+    EXPECT_TRUE(forwards == backwards);
+  }
+}
+
 TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
   struct Case {
     std::vector<std::string> words;
@@ -273,7 +316,6 @@ TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
       {{"--inverse", "inverse.wav"}, "--inverse: only a sweep has an inverse filter, not a sine"},
       {{"--shape", "sweep", "--frequency", "20:200,20:2000", "--inverse", "i.wav"},
        "--inverse writes one filter, but the lists ask for 2 sweeps"},
-      {{"--shape", "pink"}, "pink noise is made periodic only, so far; add --periodic"},
       {{"--shape", "white", "--periodic", "--samples", "48001"}, "the prime factor 2087"},
       {{"--shape", "white-uniform", "--periodic"}, "uniform noise has no spectrum to set"},
       {{"--periodic"}, "--periodic: only noise is made periodic"},

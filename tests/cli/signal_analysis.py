@@ -14,7 +14,7 @@ import warnings
 import numpy as np
 from scipy import stats
 from scipy.io import wavfile
-from scipy.signal import fftconvolve, hilbert
+from scipy.signal import fftconvolve, hilbert, welch
 
 PROGRAM = sys.argv[1]
 EMULATOR = [sys.argv[2]] if len(sys.argv) > 2 and sys.argv[2] else []
@@ -102,6 +102,16 @@ def noise(folder):
           abs(stats.skew(values)) < 0.05 and abs(aes17_rms_db(values) + 20) <= 0.01,
           f"excess kurtosis {stats.kurtosis(values):.4f}, skew {stats.skew(values):.4f}, "
           f"{aes17_rms_db(values):.4f} dBFS (the default)")
+    # Five minutes of |x| against the normal distribution, tails beyond 4 standard deviations
+    # included: a ziggurat whose layers or tail draw wrongly is off by several sigma somewhere.
+    many, _, _ = render(folder, "--shape", "white", "--length", "300", "--rate", "48000")
+    edges = np.array([0, 0.5, 1, 1.5, 2, 2.5, 3, 3.3, 3.5, 3.6541, 3.8, 4.2, 8])
+    counts, _ = np.histogram(np.abs(many / np.std(many)), edges)
+    expected = len(many) * 2 * np.diff(stats.norm.cdf(edges))
+    chi2 = stats.chisquare(counts, expected * counts.sum() / expected.sum())
+    worst = np.max(np.abs(counts - expected) / np.sqrt(expected))
+    check("white noise's distribution", chi2.pvalue > 0.001,
+          f"chi-square p = {chi2.pvalue:.3f} over 12 ranges of |x|, the worst {worst:.2f} sigma")
     halves = np.abs(np.fft.rfft(values)) ** 2
     low, high = np.mean(halves[1000:len(halves) // 2]), np.mean(halves[len(halves) // 2:])
     check("white noise is flat", abs(10 * np.log10(low / high)) < 0.1,
@@ -141,6 +151,47 @@ def periodic_noise(folder):
     spread = np.ptp(10 * np.log10(bands))
     check("pink third-octave bands", spread <= 0.2,
           f"25 Hz to 16 kHz within {spread:.3f} dB of each other")
+
+
+def third_octave_levels(frequencies, power, centres):
+    """dB per band of the power times the frequency, averaged over the band's bins: flat for pink."""
+    levels = []
+    for centre in centres:
+        band = (frequencies >= centre / 2 ** (1 / 6)) & (frequencies < centre * 2 ** (1 / 6))
+        levels.append(10 * np.log10(np.mean(power[band] * frequencies[band])))
+    return np.array(levels)
+
+
+def pink_noise(folder):
+    # Pink noise that need not loop: its level met on every render, its expected spectrum 1/f.
+    for level, seed, length in (("-20", "1", "3"), ("-32.5", "8", "1"), ("-14", "3", "2")):
+        values, _, report = render(folder, "--shape", "pink", "--rms", level, "--seed", seed,
+                                   "--length", length, "--rate", "44100")
+        check(f"pink seed {seed} at {level} dBFS", abs(aes17_rms_db(values) - float(level)) <= 0.01
+              and report["seed"] == int(seed), f"{aes17_rms_db(values):.4f} dBFS")
+    path = os.path.join(folder, "pink.wav")
+    subprocess.run(EMULATOR + [PROGRAM, "--shape", "pink", "--rms", "-20", "--length", "60",
+                               "--rate", "48000", "--format", "pcm24", "--output", path],
+                   check=True, capture_output=True)
+    rate, data = wavfile.read(path)
+    values = data.astype(np.float64) / 2 ** 31  # scipy gives 24-bit samples in 32-bit words
+    centres = 1000 * 2.0 ** (np.arange(-17, 14) / 3)  # 20 Hz to 20 kHz
+    frequencies, power = welch(values, fs=rate, nperseg=32768)
+    spread = np.ptp(third_octave_levels(frequencies, power, centres))
+    check("pink, one minute of pcm24", abs(aes17_rms_db(values) + 20) <= 0.01 and spread < 0.8,
+          f"{aes17_rms_db(values):.4f} dBFS; third-octave bands within {spread:.2f} dB of each "
+          "other (ideal pink noise: 0.3 to 0.8)")
+    # The expected spectrum: sixteen seeds averaged, each band within 0.1 dB of the 1/f line.
+    averaged = np.mean([welch(render(folder, "--shape", "pink", "--seed", str(seed), "--length",
+                                     "30", "--rate", "48000")[0], fs=48000, nperseg=32768)[1]
+                        for seed in range(1, 17)], axis=0)
+    levels = third_octave_levels(frequencies, averaged, centres)
+    deviation = np.max(np.abs(levels - np.median(levels)))
+    band = (frequencies >= 20) & (frequencies <= 20000)
+    slope = np.polyfit(np.log2(frequencies[band]), 10 * np.log10(averaged[band]), 1)[0]
+    check("pink's expected spectrum", deviation <= 0.1 and abs(slope + 3.0103) < 0.01,
+          f"20 Hz to 20 kHz, every third-octave band within {deviation:.3f} dB of 1/f, "
+          f"{slope:.4f} dB an octave")
 
 
 def multitones(folder):
@@ -203,6 +254,7 @@ with tempfile.TemporaryDirectory() as folder:
     sweeps(folder)
     noise(folder)
     periodic_noise(folder)
+    pink_noise(folder)
     multitones(folder)
     harmonic_multitone(folder)
     bandlimited(folder)
