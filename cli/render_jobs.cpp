@@ -147,9 +147,13 @@ class JobRunner {
     for (std::size_t index; !failed_ && (index = next_++) < plan_.jobs.size();) {
       const RenderJob& job = plan_.jobs[index];
       std::string message;
-      if (!WriteExactRendering(plan_, job, options_, message) ||
-          (!options_.inversePath.empty() && !WriteInverseFilter(job, options_, message))) {
+      if (!WriteExactRendering(plan_, job, options_, message)) {
         Fail(message);
+        return;
+      }
+      if (!options_.inversePath.empty() && !WriteInverseFilter(job, options_, message)) {
+        // The sweep is there, though no report line will say so.
+        Fail(message + "; the sweep itself was written to " + job.path);
         return;
       }
       WrittenExactly(index);

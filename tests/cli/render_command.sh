@@ -160,4 +160,12 @@ got="$(sha256sum "$WORK/run/sweep.wav" "$WORK/run/inv.wav" 2>/dev/null | cut -d'
 [ "$status" -eq 0 ] && [ "$got" = "09f583cdb79b05824b3446ee8ada54db713fcac1c65f8b1bfcf277b3253c4bbd c20433134f69805541354b6c68cef49fa858cbe355447d48785a20a95a711d3b" ] &&
   pass "SHA-256 of a sweep and its inverse filter" || fail "sweep and inverse: $got (status $status)"
 
+# An inverse filter that cannot be written: exit 1, and the message says the sweep was.
+run_in_empty --shape sweep --frequency 100:4000 --length 0.5 --rate 8000 --inverse no/inv.wav \
+  --quiet --output sweep.wav
+[ "$status" -eq 1 ] && [ -f "$WORK/run/sweep.wav" ] &&
+  [[ $err == *"no/inv.wav"*"; the sweep itself was written to sweep.wav"* ]] &&
+  pass "an unwritable inverse filter is reported with the sweep written" ||
+  fail "unwritable inverse: status $status, stderr: $err"
+
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
