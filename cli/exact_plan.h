@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/render_options.h"
+#include "cli/render_report.h"
 #include "signals/exact_tone.h"
 #include "signals/signal_level.h"
 #include "wav/sample_encoding.h"
@@ -28,12 +29,12 @@ ExactRequest PlanExactRequest(const RenderOptions& options);
 struct ExactSignalPlan {
   ValueSource values;  // unit values, fades applied
   std::uint64_t frames = 0;
-  double frequency = 0;    // rendered: a tone's cycles × rate / frames, a sweep's start
-  double gain = 0;         // of full scale, for the unit values
-  double peak = 1;         // of the unit values
-  std::string reportKeys;  // what this kind of signal adds to its report line: ,"key":value...
-  ExactTone tone{};        // a tone's shape, cycles and period
-  double sweepEnd = 0;     // a sweep's end frequency, for its inverse filter
+  double frequency = 0;              // rendered: a tone's cycles × rate / frames, a sweep's start
+  double gain = 0;                   // of full scale, for the unit values
+  double peak = 1;                   // of the unit values
+  Json reportKeys = Json::object();  // what this kind of signal adds to its report line
+  ExactTone tone{};                  // a tone's shape, cycles and period
+  double sweepEnd = 0;               // a sweep's end frequency, for its inverse filter
   std::string fault;
 };
 

@@ -83,11 +83,6 @@ bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const Ren
                         message);
 }
 
-// Noise has no frequency: JSON's null, where a number would be a fiction.
-std::string RenderedText(double frequency) {
-  return std::isnan(frequency) ? "null" : NumberText(frequency);
-}
-
 // The sweep as written, whole, then its inverse filter as float32 beside it.
 bool WriteInverseFilter(const RenderJob& job, const RenderOptions& options, std::string& message) {
   std::vector<double> sweep(job.exact.frames);
@@ -169,12 +164,12 @@ class JobRunner {
   void WrittenAsWindow(std::size_t index, std::uint32_t dataBytes) {
     const RenderJob& job = plan_.jobs[index];
     const std::size_t frameBytes = std::size_t{kSixteenBitSampleBytes} * options_.channels;
-    Written(index, WrittenFile{job.path, job.shapeName, job.frequencyText,
-                               NumberText(job.planned.frequency), options_.sampleRate,
-                               options_.channels, std::to_string(ClampAmplitude(plan_.amplitude)),
-                               NumberText(ClampLength(plan_.length)), dataBytes,
-                               job.planned.frequencyClamped || plan_.parametersClamped, false,
-                               kDefaultFormatName, dataBytes / frameBytes, ""});
+    Written(index,
+            WrittenFile{job.path, job.shapeName, job.frequencyText,
+                        JsonNumber(job.planned.frequency), options_.sampleRate, options_.channels,
+                        ClampAmplitude(plan_.amplitude), JsonNumber(ClampLength(plan_.length)),
+                        dataBytes, job.planned.frequencyClamped || plan_.parametersClamped, false,
+                        kDefaultFormatName, dataBytes / frameBytes});
   }
 
   void WrittenExactly(std::size_t index) {
@@ -183,18 +178,21 @@ class JobRunner {
     constexpr double kPercent = 100.0;
     Written(index,
             WrittenFile{job.path, job.shapeName, job.frequencyText,
-                        RenderedText(job.exact.frequency), options_.sampleRate, options_.channels,
-                        NumberText(job.exact.gain * job.exact.peak * kPercent),
-                        NumberText(static_cast<double>(job.exact.frames) / options_.sampleRate),
+                        JsonNumber(job.exact.frequency),  // noise's NaN: null, not a fiction
+                        options_.sampleRate, options_.channels,
+                        JsonNumber(job.exact.gain * job.exact.peak * kPercent),
+                        JsonNumber(static_cast<double>(job.exact.frames) / options_.sampleRate),
                         DataBytes(layout), job.planned.frequencyClamped || plan_.parametersClamped,
-                        true, options_.formatName, job.exact.frames,
-                        job.exact.reportKeys + InverseKeys(job)});
+                        true, options_.formatName, job.exact.frames, SignalKeys(job)});
   }
 
-  std::string InverseKeys(const RenderJob& job) const {
-    if (options_.inversePath.empty()) return "";
-    return ",\"inverse\":" + JsonString(options_.inversePath) +
-           ",\"inverse_lag\":" + std::to_string(job.exact.frames);
+  Json SignalKeys(const RenderJob& job) const {
+    Json keys = job.exact.reportKeys;
+    if (!options_.inversePath.empty()) {
+      keys["inverse"] = options_.inversePath;
+      keys["inverse_lag"] = job.exact.frames;
+    }
+    return keys;
   }
 
   void Written(std::size_t index, WrittenFile file) {

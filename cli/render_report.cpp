@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char kReplacementCharacter[] = "\\ufffd";
-
 // The value as read, and the text too when it is not simply that value.
 std::string Given(const std::string& text, float value, const char* unit) {
   const std::string read = NumberText(value) + unit;
@@ -22,50 +20,22 @@ std::string ClampNote(const std::string& given, bool above, const std::string& b
   return given + (above ? " is above " : " is below ") + bound + ": rendered " + rendered;
 }
 
-// Length of the UTF-8 sequence at `at`, or 0 when it is not a well-formed one.
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t at) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  const std::size_t length = lead < 0x80   ? 1
-                             : lead < 0xC2 ? 0
-                             : lead < 0xE0 ? 2
-                             : lead < 0xF0 ? 3
-                             : lead < 0xF5 ? 4
-                                           : 0;
-  if (length == 0 || at + length > text.size()) return 0;
-  for (std::size_t i = 1; i < length; ++i)
-    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;
-  const auto second = static_cast<unsigned char>(text[at + 1]);
-  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
-      (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
-    return 0;  // overlong, surrogate or beyond U+10FFFF
-  return length;
-}
-
 }  // namespace
 
-std::string JsonString(const std::string& text) {
-  std::string json = "\"";
-  for (std::size_t at = 0; at < text.size();) {
-    const char c = text[at];
-    const std::size_t length = Utf8SequenceLength(text, at);
-    if (length == 0) {
-      json += kReplacementCharacter;
-      ++at;
-      continue;
-    }
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      json += escaped;
-    } else {
-      json.append(text, at, length);
-    }
-    at += length;
-  }
-  return json + "\"";
+Json JsonNumber(double value) {
+  constexpr double kWholeNumbersExactBelow = 9007199254740992.0;  // 2^53
+  if (!std::isfinite(value)) return nullptr;
+  if (value == std::trunc(value) && std::fabs(value) < kWholeNumbersExactBelow)
+    return static_cast<std::int64_t>(value);
+  return value;
+}
+
+Json JsonNumber(float value) {
+  if (!std::isfinite(value)) return nullptr;
+  const std::string text = NumberText(value);
+  double shortest = 0;
+  std::from_chars(text.data(), text.data() + text.size(), shortest);
+  return JsonNumber(shortest);
 }
 
 std::string NumberText(float value) {
@@ -113,18 +83,19 @@ std::string LengthClampNote(float given) {
 }
 
 std::string JsonLine(const WrittenFile& file) {
-  std::string line = "{\"path\":" + JsonString(file.path);
-  line += ",\"shape\":" + JsonString(file.shape);
-  line += ",\"frequency\":" + JsonString(file.frequencyText);
-  line += ",\"rendered\":" + file.rendered;
-  line += ",\"rate\":" + std::to_string(file.sampleRate);
-  line += ",\"channels\":" + std::to_string(file.channels);
-  line += ",\"amplitude\":" + file.amplitude;
-  line += ",\"length\":" + file.length;
-  line += ",\"data_bytes\":" + std::to_string(file.dataBytes);
-  line += std::string(",\"clamped\":") + (file.clamped ? "true" : "false");
-  line += std::string(",\"render\":") + (file.exact ? "\"exact\"" : "\"window\"");
-  line += ",\"format\":" + JsonString(file.format);
-  line += ",\"frames\":" + std::to_string(file.frames);
-  return line + file.signalKeys + "}";
+  Json line = {{"path", file.path},
+               {"shape", file.shape},
+               {"frequency", file.frequencyText},
+               {"rendered", file.rendered},
+               {"rate", file.sampleRate},
+               {"channels", file.channels},
+               {"amplitude", file.amplitude},
+               {"length", file.length},
+               {"data_bytes", file.dataBytes},
+               {"clamped", file.clamped},
+               {"render", file.exact ? "exact" : "window"},
+               {"format", file.format},
+               {"frames", file.frames}};
+  line.update(file.signalKeys);
+  return line.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
 }

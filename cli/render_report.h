@@ -2,9 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "sound/wav_buffer.h"
+
+// Keys stay in the order they are added: the report reads in a fixed order.
+using Json = nlohmann::ordered_json;
 
 // Shortest text that reads back as the same number, whatever the locale: "997", "22050", "0.1".
 std::string NumberText(float value);
@@ -17,25 +21,29 @@ std::string FrequencyClampNote(const std::string& text, float given, const Rende
 std::string AmplitudeClampNote(std::int64_t given);
 std::string LengthClampNote(float given);
 
+// A number as JSON: whole numbers without a fraction ("997", not "997.0"), the rest by the
+// shortest text that reads back as the same double, and null where it is not finite.
+Json JsonNumber(double value);
+// The float's own shortest text ("0.1", not 0.10000000149011612), as a JSON number.
+Json JsonNumber(float value);
+
 struct WrittenFile {
   std::string path;
   std::string shape;
   std::string frequencyText;
-  std::string rendered;  // the frequency, as NumberText gives it
+  Json rendered;  // the frequency rendered; null for noise, which has none
   std::int32_t sampleRate;
   std::int16_t channels;
-  std::string amplitude;  // percent of full scale, as rendered
-  std::string length;     // seconds, as rendered
+  Json amplitude;  // percent of full scale, as rendered
+  Json length;     // seconds, as rendered
   std::uint64_t dataBytes;
   bool clamped;
   bool exact;  // rendered exactly, not as the window renders
   std::string format;
   std::uint64_t frames;
-  std::string signalKeys;  // further keys of this kind of signal, as JSON: ,"key":value...
+  Json signalKeys = Json::object();  // further keys of this kind of signal
 };
 
-// A text as a JSON string, faulty UTF-8 replaced.
-std::string JsonString(const std::string& text);
-// One line of JSON, without its line end. Texts that are not UTF-8 have their faulty bytes
-// replaced, so that every line stays valid JSON.
+// One line of JSON, without its line end, written by the JSON library. Texts that are not UTF-8
+// have their faulty bytes replaced (U+FFFD), so that every line stays valid JSON.
 std::string JsonLine(const WrittenFile& file);

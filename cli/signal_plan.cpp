@@ -55,9 +55,7 @@ std::string MeetMeasuredLevel(const RenderOptions& options, const std::string& n
   return GainForLevel(options, name, measured.peak, measured.meanSquare, defaultRms, plan.gain);
 }
 
-std::string CrestFactorKey(const Levels& measured) {
-  return ",\"crest_factor_db\":" + NumberText(CrestFactorDecibels(measured));
-}
+Json CrestFactor(const Levels& measured) { return JsonNumber(CrestFactorDecibels(measured)); }
 
 // Frequencies given as numbers and nothing else, split at `separator`.
 bool ReadFrequencies(const std::string& text, char separator, std::vector<double>& frequencies) {
@@ -101,9 +99,8 @@ std::string AddFades(const RenderOptions& options, double defaultOutSeconds,
     return "the fades (" + std::to_string(fades.in) + " + " + std::to_string(fades.out) +
            " frames) are longer than the file (" + std::to_string(plan.frames) + " frames)";
   if (fades.out > 0)
-    plan.reportKeys +=
-        ",\"fade_out_ms\":" +
-        NumberText(static_cast<double>(fades.out) * kMillisecondsPerSecond / options.sampleRate);
+    plan.reportKeys["fade_out_ms"] =
+        JsonNumber(static_cast<double>(fades.out) * kMillisecondsPerSecond / options.sampleRate);
   if (fades.in == 0 && fades.out == 0) return "";
   ValueSource unfaded = plan.values;
   plan.values = [unfaded, fades](std::uint64_t first, std::size_t count, double* out) {
@@ -144,8 +141,8 @@ ExactSignalPlan PlanSweepSignal(const RenderOptions& options, const ExactRequest
   plan.values = [sweep](std::uint64_t first, std::size_t count, double* out) {
     RenderSweepValues(sweep, first, count, out);
   };
-  plan.reportKeys = ",\"rendered_end\":" + NumberText(range[1]);
-  if (exponential) plan.reportKeys += ",\"sweep_rate_l\":" + NumberText(sweep.L);
+  plan.reportKeys["rendered_end"] = JsonNumber(range[1]);
+  if (exponential) plan.reportKeys["sweep_rate_l"] = JsonNumber(sweep.L);
   // A swept sine peaks at 1 and reads as a sine does.
   plan.fault = GainForLevel(options, shapeName, 1.0, 0.5, nullptr, plan.gain);
   if (plan.fault.empty()) plan.fault = AddFades(options, LastSemitoneSeconds(sweep), plan);
@@ -183,7 +180,7 @@ ExactSignalPlan PlanMultitone(const RenderOptions& options, const ExactRequest& 
     return Refused("--frequency \"" + text + "\": at most " + std::to_string(kMostTones) +
                    " tones");
   Multitone multitone{{}, {}, plan.frames};
-  std::string rendered;
+  Json rendered = Json::array();
   for (double f : frequencies) {
     if (!(f >= kLowestSignalFrequency && f < rate / 2))
       return Refused("--frequency \"" + text + "\": each tone stays within " +
@@ -203,13 +200,14 @@ ExactSignalPlan PlanMultitone(const RenderOptions& options, const ExactRequest& 
                    NumberText(rate / static_cast<double>(plan.frames)) +
                    " Hz; render more frames or move them apart");
   for (std::uint64_t bin : multitone.cycles)
-    rendered += (rendered.empty() ? "" : ",") +
-                NumberText(static_cast<double>(bin) * rate / static_cast<double>(plan.frames));
+    rendered.push_back(
+        JsonNumber(static_cast<double>(bin) * rate / static_cast<double>(plan.frames)));
   plan.frequency =
       static_cast<double>(multitone.cycles.front()) * rate / static_cast<double>(plan.frames);
   const Levels measured = ChooseMultitonePhases(multitone);
   plan.values = MultitoneValues(multitone);
-  plan.reportKeys = ",\"tones\":[" + rendered + "]" + CrestFactorKey(measured);
+  plan.reportKeys["tones"] = rendered;
+  plan.reportKeys["crest_factor_db"] = CrestFactor(measured);
   plan.fault = MeetMeasuredLevel(options, "multitone", measured, nullptr, plan);
   if (plan.fault.empty()) plan.fault = AddFades(options, 0, plan);
   return plan;
@@ -268,8 +266,9 @@ ExactSignalPlan PlanNoise(const RenderOptions& options, const ExactRequest& requ
     return Refused(fault);
   // Calibrated on the values themselves, not on the generator's expected level.
   const Levels measured = MeasureLevels(plan.values, plan.frames, PlanningThreads());
-  plan.reportKeys = ",\"seed\":" + std::to_string(options.seed) + CrestFactorKey(measured);
-  if (options.periodic) plan.reportKeys += ",\"periodic\":true";
+  plan.reportKeys["seed"] = options.seed;
+  plan.reportKeys["crest_factor_db"] = CrestFactor(measured);
+  if (options.periodic) plan.reportKeys["periodic"] = true;
   plan.fault = MeetMeasuredLevel(options, shapeName + " noise", measured, &kDefaultNoiseRms, plan);
   if (plan.fault.empty()) plan.fault = AddFades(options, 0, plan);
   return plan;
@@ -291,7 +290,7 @@ ExactSignalPlan PlanToneSignal(const RenderOptions& options, const ExactRequest&
   if (bandlimited) {
     // The harmonics overshoot where the shape jumps: the level is the values' own, the same
     // over one repeat as over the file.
-    plan.reportKeys = ",\"harmonics\":" + std::to_string(HighestHarmonic(tone));
+    plan.reportKeys["harmonics"] = HighestHarmonic(tone);
     plan.fault = MeetMeasuredLevel(
         options, shapeName, MeasureLevels(plan.values, repeat, PlanningThreads()), nullptr, plan);
   }

@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -203,29 +205,33 @@ TEST(RenderCommand, ReportLinesAreJsonWhateverTheTexts) {
   WrittenFile file{"dir/\"q\"\\\x01\xff.wav",
                    "sine",
                    "997",
-                   NumberText(997.0f),
+                   JsonNumber(997.0f),
                    44100,
                    2,
-                   "90",
-                   NumberText(0.1f),
+                   90,
+                   JsonNumber(0.1f),
                    17640,
                    false,
                    false,
                    "pcm16",
-                   4410,
-                   ""};
+                   4410};
   EXPECT_EQ(JsonLine(file),
-            "{\"path\":\"dir/\\\"q\\\"\\\\\\u0001\\ufffd.wav\",\"shape\":\"sine\","
+            "{\"path\":\"dir/\\\"q\\\"\\\\\\u0001\xef\xbf\xbd.wav\",\"shape\":\"sine\","
             "\"frequency\":\"997\",\"rendered\":997,\"rate\":44100,\"channels\":2,"
             "\"amplitude\":90,\"length\":0.1,\"data_bytes\":17640,\"clamped\":false,"
             "\"render\":\"window\",\"format\":\"pcm16\",\"frames\":4410}");
   file.path = "h\xc3\xa9rtz \xe2\x82\xac.wav";  // valid UTF-8 passes unchanged
-  file.rendered = NumberText(996.6667f);
+  file.rendered = JsonNumber(996.6667f);
   file.clamped = true;
   const std::string line = JsonLine(file);
   EXPECT_NE(line.find("\"path\":\"h\xc3\xa9rtz \xe2\x82\xac.wav\""), std::string::npos);
   EXPECT_NE(line.find("\"rendered\":996.6667,"), std::string::npos);
   EXPECT_NE(line.find("\"clamped\":true,"), std::string::npos);
+  // What is not a finite number is JSON's null, never NaN or Infinity.
+  file.rendered = JsonNumber(std::nan(""));
+  file.amplitude = JsonNumber(-std::numeric_limits<double>::infinity());
+  EXPECT_NE(JsonLine(file).find("\"rendered\":null,"), std::string::npos);
+  EXPECT_NE(JsonLine(file).find("\"amplitude\":null,"), std::string::npos);
 }
 
 }  // namespace
