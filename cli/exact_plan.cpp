@@ -9,10 +9,7 @@
 
 namespace {
 
-constexpr double kDecibelsPerFactorOfTen = 20.0;
 constexpr double kQuietestLevel = -200.0;  // dBFS: far below any format's smallest step
-// AES17 reads a full-scale sine as 0 dB: the RMS is scaled by √2.
-constexpr double kAes17MeanSquareOfFullScale = 0.5;
 // A gain a rounding step above 1 is still full scale.
 constexpr double kFullScaleTolerance = 1e-12;
 // A frequency keeps a whole number of frames per --cycles when they are this close to whole.

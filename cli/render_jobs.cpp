@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "cli/render_report.h"
+#include "measure/wav_meter.h"
 #include "signals/exact_tone.h"
 #include "signals/inverse_filter.h"
 #include "signals/span_rounds.h"
@@ -29,15 +30,23 @@ WavImage BuildImageFor(const RenderOptions& options) {
 }
 
 // The file's bytes to their place; on failure the message, as the window's save words it.
-bool WriteRendering(const std::string& path, const WavImage& image, bool noClobber,
-                    std::string& message) {
+// With a meter, what those bytes measure.
+bool WriteRendering(const std::string& path, const WavImage& image, const RenderOptions& options,
+                    std::string& message, std::optional<FileMeasures>& measures) {
   const std::uint8_t* block = image.block.get();
   std::array<std::uint8_t, kWavHeaderSize> header;
   CopyFileHeader(block, header.data());
   const std::vector<ByteBlock> blocks{{header.data(), header.size()},
                                       {block + kWavHeaderSize, ReadLE32(block + kDataSizeOffset)}};
+  if (measures) {
+    WavMeter meter({SampleFormat::kPcm16, static_cast<unsigned>(options.channels),
+                    static_cast<unsigned>(options.sampleRate), kWavHeaderSize, blocks[1].length});
+    for (const ByteBlock& piece : blocks)
+      meter.Add(static_cast<const std::uint8_t*>(piece.data), piece.length);
+    measures = meter.Finish();
+  }
   const bool written = path == kStandardOutputName ? WriteToDescriptor(STDOUT_FILENO, blocks)
-                       : noClobber                 ? WriteNewFile(path, blocks)
+                       : options.noClobber         ? WriteNewFile(path, blocks)
                                                    : WriteWholeFile(path, blocks);
   if (!written) message = WriteFailureText(path, LastFileError());
   return written;
@@ -55,16 +64,26 @@ WavLayout ExactLayout(const RenderPlan& plan, const RenderJob& job, const Render
 // any length. On failure the message, as the window's save words it.
 bool WriteWavStream(const std::string& path, const WavLayout& layout,
                     const SampleEncoding& encoding, const ValueSource& values,
-                    const RenderOptions& options, std::size_t files, std::string& message) {
+                    const RenderOptions& options, std::size_t files, std::string& message,
+                    std::optional<FileMeasures>& measures) {
   const unsigned threads =
       ThreadsPerFile(static_cast<unsigned>(std::min<std::size_t>(options.jobs, files)));
+  // A write may be tried again from the start (in place, after a failed replacement): each try
+  // is measured afresh.
   const auto stream = [&](int descriptor) {
-    return StreamWavFile(
+    std::optional<WavMeter> meter;
+    if (measures)
+      meter.emplace(WavDataPlace{layout.format, layout.channels, layout.sampleRate,
+                                 WavHeader(layout).size(), DataBytes(layout)});
+    const bool streamed = StreamWavFile(
         layout, encoding, values,
-        [descriptor](const std::uint8_t* bytes, std::size_t count) {
+        [descriptor, &meter](const std::uint8_t* bytes, std::size_t count) {
+          if (meter) meter->Add(bytes, count);
           return WriteToDescriptor(descriptor, {{bytes, count}});
         },
         kStreamBlockFrames, threads);
+    if (streamed && meter) measures = meter->Finish();
+    return streamed;
   };
   const FileContent content{WavFileBytes(layout), stream};
   const bool written = path == kStandardOutputName ? stream(STDOUT_FILENO)
@@ -75,12 +94,12 @@ bool WriteWavStream(const std::string& path, const WavLayout& layout,
 }
 
 bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const RenderOptions& options,
-                         std::string& message) {
+                         std::string& message, std::optional<FileMeasures>& measures) {
   const WavLayout layout = ExactLayout(plan, job, options);
   const SampleEncoding encoding{plan.request.format, layout.channels, job.exact.gain,
                                 plan.request.dither, options.seed};
   return WriteWavStream(job.path, layout, encoding, job.exact.values, options, plan.jobs.size(),
-                        message);
+                        message, measures);
 }
 
 // The sweep as written, whole, then its inverse filter as float32 beside it.
@@ -96,7 +115,9 @@ bool WriteInverseFilter(const RenderJob& job, const RenderOptions& options, std:
   const ValueSource taps = [&filter](std::uint64_t first, std::size_t count, double* out) {
     std::copy_n(filter.taps.begin() + static_cast<std::ptrdiff_t>(first), count, out);
   };
-  return WriteWavStream(options.inversePath, layout, encoding, taps, options, 1, message);
+  std::optional<FileMeasures> unmeasured;
+  return WriteWavStream(options.inversePath, layout, encoding, taps, options, 1, message,
+                        unmeasured);
 }
 
 class JobRunner {
@@ -130,11 +151,12 @@ class JobRunner {
       std::string message;
       EmptyWavImage(image);
       RenderShapeIntoImage(image, job.frequency, plan_.amplitude, plan_.length, job.shapeCode);
-      if (!WriteRendering(job.path, image, options_.noClobber, message)) {
+      std::optional<FileMeasures> measures = Measuring();
+      if (!WriteRendering(job.path, image, options_, message, measures)) {
         Fail(message);
         return;
       }
-      WrittenAsWindow(index, ReadLE32(image.block.get() + kDataSizeOffset));
+      WrittenAsWindow(index, ReadLE32(image.block.get() + kDataSizeOffset), measures);
     }
   }
 
@@ -142,7 +164,8 @@ class JobRunner {
     for (std::size_t index; !failed_ && (index = next_++) < plan_.jobs.size();) {
       const RenderJob& job = plan_.jobs[index];
       std::string message;
-      if (!WriteExactRendering(plan_, job, options_, message)) {
+      std::optional<FileMeasures> measures = Measuring();
+      if (!WriteExactRendering(plan_, job, options_, message, measures)) {
         Fail(message);
         return;
       }
@@ -151,8 +174,17 @@ class JobRunner {
         Fail(message + "; the sweep itself was written to " + job.path);
         return;
       }
-      WrittenExactly(index);
+      WrittenExactly(index, measures);
     }
+  }
+
+  // Set when the files are to be measured; the writer fills it in.
+  std::optional<FileMeasures> Measuring() const {
+    return options_.measure ? std::optional<FileMeasures>(FileMeasures{}) : std::nullopt;
+  }
+
+  static Json MeasuredOrNull(const std::optional<FileMeasures>& measures) {
+    return measures ? MeasuredJson(*measures) : Json(nullptr);
   }
 
   void Fail(const std::string& message) {
@@ -161,7 +193,8 @@ class JobRunner {
     std::cerr << message << '\n';
   }
 
-  void WrittenAsWindow(std::size_t index, std::uint32_t dataBytes) {
+  void WrittenAsWindow(std::size_t index, std::uint32_t dataBytes,
+                       const std::optional<FileMeasures>& measures) {
     const RenderJob& job = plan_.jobs[index];
     const std::size_t frameBytes = std::size_t{kSixteenBitSampleBytes} * options_.channels;
     Written(index,
@@ -169,10 +202,11 @@ class JobRunner {
                         JsonNumber(job.planned.frequency), options_.sampleRate, options_.channels,
                         ClampAmplitude(plan_.amplitude), JsonNumber(ClampLength(plan_.length)),
                         dataBytes, job.planned.frequencyClamped || plan_.parametersClamped, false,
-                        kDefaultFormatName, dataBytes / frameBytes});
+                        kDefaultFormatName, dataBytes / frameBytes, Json::object(),
+                        MeasuredOrNull(measures)});
   }
 
-  void WrittenExactly(std::size_t index) {
+  void WrittenExactly(std::size_t index, const std::optional<FileMeasures>& measures) {
     const RenderJob& job = plan_.jobs[index];
     const WavLayout layout = ExactLayout(plan_, job, options_);
     constexpr double kPercent = 100.0;
@@ -183,7 +217,8 @@ class JobRunner {
                         JsonNumber(job.exact.gain * job.exact.peak * kPercent),
                         JsonNumber(static_cast<double>(job.exact.frames) / options_.sampleRate),
                         DataBytes(layout), job.planned.frequencyClamped || plan_.parametersClamped,
-                        true, options_.formatName, job.exact.frames, SignalKeys(job)});
+                        true, options_.formatName, job.exact.frames, SignalKeys(job),
+                        MeasuredOrNull(measures)});
   }
 
   Json SignalKeys(const RenderJob& job) const {

@@ -104,6 +104,9 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
                  "by {shape}, {frequency}, {rendered}, {rate} and {channels}")
       ->required();
   app.add_flag("--quiet", options.quiet, "Print no line per file written");
+  app.add_flag("--measure", options.measure,
+               "Add to each line what the file's bytes measure: sample and true peak, RMS "
+               "(AES17), DC offset, crest factor, loudness (LUFS) and SHA-256");
   app.add_flag("--no-clobber", options.noClobber, "Refuse to replace existing files");
   app.add_option("--jobs", options.jobs, "Files rendered at the same time")
       ->check(CLI::Range(1u, kMostJobs))

@@ -31,6 +31,7 @@ struct RenderOptions {
   std::string outputTemplate;
   bool quiet = false;
   bool noClobber = false;
+  bool measure = false;  // figures measured from each file's bytes, in its report line
   unsigned jobs = 1;
 };
 

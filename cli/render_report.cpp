@@ -82,6 +82,20 @@ std::string LengthClampNote(float given) {
              : note;
 }
 
+Json MeasuredJson(const FileMeasures& measures) {
+  const auto decibels = [](double ratio) {
+    return JsonNumber(kDecibelsPerFactorOfTen * std::log10(ratio));
+  };
+  const double rms = std::sqrt(measures.meanSquare);
+  return {{"sample_peak_dbfs", decibels(measures.samplePeak)},
+          {"true_peak_dbtp", decibels(measures.truePeak)},
+          {"rms_dbfs", decibels(std::sqrt(measures.meanSquare / kAes17MeanSquareOfFullScale))},
+          {"dc_offset", JsonNumber(measures.mean)},
+          {"crest_factor_db", decibels(measures.samplePeak / rms)},
+          {"loudness_lufs", JsonNumber(measures.loudness)},
+          {"sha256", measures.sha256}};
+}
+
 std::string JsonLine(const WrittenFile& file) {
   Json line = {{"path", file.path},
                {"shape", file.shape},
@@ -97,5 +111,6 @@ std::string JsonLine(const WrittenFile& file) {
                {"format", file.format},
                {"frames", file.frames}};
   line.update(file.signalKeys);
+  if (!file.measured.is_null()) line["measured"] = file.measured;
   return line.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
 }

@@ -5,10 +5,15 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "measure/wav_meter.h"
 #include "sound/wav_buffer.h"
 
 // Keys stay in the order they are added: the report reads in a fixed order.
 using Json = nlohmann::ordered_json;
+
+constexpr double kDecibelsPerFactorOfTen = 20.0;
+// AES17 reads a full-scale sine as 0 dB: the RMS is scaled by √2.
+constexpr double kAes17MeanSquareOfFullScale = 0.5;
 
 // Shortest text that reads back as the same number, whatever the locale: "997", "22050", "0.1".
 std::string NumberText(float value);
@@ -42,7 +47,11 @@ struct WrittenFile {
   std::string format;
   std::uint64_t frames;
   Json signalKeys = Json::object();  // further keys of this kind of signal
+  Json measured = nullptr;           // from the file's bytes, with --measure
 };
+
+// The figures of --measure with their units in their names; levels of silence are null.
+Json MeasuredJson(const FileMeasures& measures);
 
 // One line of JSON, without its line end, written by the JSON library. Texts that are not UTF-8
 // have their faulty bytes replaced (U+FFFD), so that every line stays valid JSON.

@@ -12,6 +12,7 @@
 #include "cli/render_jobs.h"
 #include "cli/render_options.h"
 #include "cli/render_plan.h"
+#include "measure/wav_meter.h"
 #include "tests/cli/command_test_support.h"
 #include "wav/wav_stream.h"
 
@@ -282,6 +283,41 @@ TEST(ExactRendering, ValuesDoNotDependOnBlocksOrderOrThreads) {
       signal.values(1000000 + at - 40000, 40000, backwards.data() + at - 40000);
     EXPECT_TRUE(forwards == backwards);
   }
+}
+
+TEST(ExactRendering, MeasuresDoNotDependOnHowTheBytesArePieced) {
+  // Three channels of pcm24: frames of 9 bytes, cut by pieces of 7 and 4096 across frames.
+  const std::vector<std::string> words = {"--shape",  "white", "--channels", "3",
+                                          "--rate",   "48000", "--format",   "pcm24",
+                                          "--length", "1",     "--output",   "x.wav"};
+  const RenderPlan plan = PlanRenders(Parse(words).options);
+  ASSERT_EQ(plan.fault, "");
+  const ExactSignalPlan& signal = plan.jobs.front().exact;
+  const WavLayout layout{SampleFormat::kPcm24, 48000, 3, signal.frames};
+  const SampleEncoding encoding{SampleFormat::kPcm24, 3, signal.gain, false, 0};
+  Bytes file;
+  StreamWavFile(layout, encoding, signal.values, [&file](const std::uint8_t* data, std::size_t n) {
+    file.insert(file.end(), data, data + n);
+    return true;
+  });
+  const WavDataPlace place{SampleFormat::kPcm24, 3, 48000, WavHeader(layout).size(),
+                           DataBytes(layout)};
+  std::vector<FileMeasures> found;
+  for (std::size_t piece : {file.size(), std::size_t{7}, std::size_t{4096}}) {
+    WavMeter meter(place);
+    for (std::size_t at = 0; at < file.size(); at += piece)
+      meter.Add(file.data() + at, std::min(piece, file.size() - at));
+    found.push_back(meter.Finish());
+  }
+  for (const FileMeasures& other : {found[1], found[2]}) {
+    EXPECT_EQ(other.sha256, found[0].sha256);
+    EXPECT_EQ(other.samplePeak, found[0].samplePeak);
+    EXPECT_EQ(other.meanSquare, found[0].meanSquare);
+    EXPECT_EQ(other.truePeak, found[0].truePeak);
+    EXPECT_EQ(other.loudness, found[0].loudness);
+  }
+  EXPECT_EQ(found[0].sha256.size(), 64u);
+  EXPECT_GT(found[0].samplePeak, 0.0);
 }
 
 TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {

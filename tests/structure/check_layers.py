@@ -3,10 +3,12 @@
 from the include paths each source is compiled with:
 
   app -> sound, controls -> toolkit -> Qt, ALSA
-  cli -> the sound engine, signals, wav, the toolkit's file writer (no Qt, no window)
+  cli -> the sound engine, signals, wav, measure, playback, the toolkit's file writer (no Qt, no
+         window)
   signals -> the engine's shape codes; wav -> signals (value sources, the counter hash)
+  measure -> wav (libebur128, libcrypto); playback -> wav (ALSA)
 
-Only the toolkit (and the tests) may include a Qt or ALSA header or be compiled with Qt's include
+Only the toolkit, the render command's playback (ALSA) and the tests may include a Qt or ALSA header or be compiled with Qt's include
 paths; the sound engine includes no toolkit; nothing below app/ includes app/ but the one header
 that the shell offers downward; the toolkit's internals stay inside it and its tests.
 
@@ -20,7 +22,10 @@ import subprocess
 import sys
 
 SOURCE, BUILD, NINJA = sys.argv[1].rstrip("/") + "/", sys.argv[2], sys.argv[3]
-FOLDERS = ("app", "cli", "sound", "signals", "wav", "controls", "toolkit", "bench", "tests")
+FOLDERS = ("app", "cli", "sound", "signals", "wav", "measure", "playback", "controls", "toolkit",
+           "bench", "tests")
+# The render command's own stages after the file: only the command reaches them.
+COMMAND_STAGES = ("measure", "playback")
 # The render command's exact rendering, which only the command (and its benchmark) may use.
 EXACT_STAGES = ("signals", "wav")
 # The sound engine: what the pure library is built from.
@@ -53,7 +58,9 @@ def fence_broken(source, header):
     if src_folder == "tests":
         return None
     if is_platform_header(header):
-        return None if src_folder == "toolkit" else "a Qt or ALSA header outside the toolkit"
+        if src_folder == "toolkit" or (src_folder == "playback" and "/alsa/" in header):
+            return None
+        return "a Qt or ALSA header outside the toolkit"
     header_folder = folder_of(header)
     if header_folder is None or header_folder == src_folder:
         return None
@@ -62,6 +69,10 @@ def fence_broken(source, header):
         return "a test header in the program"
     if header_folder == "cli":
         return "the render command reached from " + src_folder
+    if header_folder in COMMAND_STAGES and src_folder != "cli":
+        return header_folder + "/ reached from " + src_folder
+    if src_folder in COMMAND_STAGES:
+        return None if header_folder == "wav" else src_folder + "/ reaching beyond the formats"
     if header_folder in EXACT_STAGES and src_folder not in ("cli", "bench") and \
             (src_folder, header_folder) != ("wav", "signals"):
         return header_folder + "/ reached from " + src_folder
@@ -72,7 +83,7 @@ def fence_broken(source, header):
         return "the encoders reaching out"
     if src_folder == "cli":
         if relative == FILE_WRITER_INTERFACE or (header_folder == "sound" and is_engine(relative)) \
-                or header_folder in EXACT_STAGES:
+                or header_folder in EXACT_STAGES + COMMAND_STAGES:
             return None
         return "the render command reaching beyond the engine and the file writer"
     if header_folder == "toolkit":

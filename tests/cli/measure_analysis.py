@@ -1,0 +1,115 @@
+#!/usr/bin/env python3
+"""--measure's figures against tools nobody here wrote: EBU Tech 3341's stereo sines for loudness,
+sox stats for sample peak, RMS and DC offset, hashlib for SHA-256, scipy's 4x oversampling for
+true peak; silence gives null, and every line is JSON that Python's parser accepts.
+
+Usage: measure_analysis.py RENDER_PROGRAM [EMULATOR]"""
+import hashlib
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import warnings
+
+import numpy as np
+from scipy.io import wavfile
+from scipy.signal import resample_poly
+
+PROGRAM = sys.argv[1]
+EMULATOR = [sys.argv[2]] if len(sys.argv) > 2 and sys.argv[2] else []
+failures = []
+
+
+def check(name, ok, detail):
+    print(("PASS" if ok else "FAIL") + f": {name}: {detail}")
+    if not ok:
+        failures.append(name)
+
+
+def measured(path, *words):
+    done = subprocess.run(EMULATOR + [PROGRAM, "--measure", "--output", path, *words],
+                          check=True, capture_output=True, text=True)
+    # Python's parser refuses NaN and Infinity when told to: the line must be strict JSON.
+    return json.loads(done.stdout, parse_constant=lambda name: failures.append(name))["measured"]
+
+
+def sox_stats(path):
+    text = subprocess.run(["sox", path, "-n", "stats"], check=True, capture_output=True,
+                          text=True).stderr
+    def overall(label):
+        return float(re.search(rf"^{label}\s+(\S+)", text, re.M).group(1))
+    return overall("DC offset"), overall("Pk lev dB"), overall("RMS lev dB")
+
+
+def tech_3341(folder):
+    # Its cases 1 and 2: 20 s of a 1000 Hz stereo sine at -23 and at -33 dBFS read -23.0 and
+    # -33.0 LUFS, within 0.1 LU.
+    for level in (-23, -33):
+        path = os.path.join(folder, f"tech3341_{-level}.wav")
+        m = measured(path, "--shape", "sine", "--frequency", "1000", "--channels", "2", "--peak",
+                     str(level), "--length", "20", "--format", "pcm24", "--rate", "48000")
+        with open(path, "rb") as file:
+            digest = hashlib.sha256(file.read()).hexdigest()
+        dc, peak, _ = sox_stats(path)
+        check(f"EBU Tech 3341, {level} dBFS", abs(m["loudness_lufs"] - level) <= 0.1 and
+              round(m["sample_peak_dbfs"], 2) == peak == level and m["dc_offset"] == dc == 0 and
+              m["sha256"] == digest,
+              f"{m['loudness_lufs']:.3f} LUFS, sample peak {m['sample_peak_dbfs']:.4f} dBFS "
+              f"(sox {peak:.2f}), DC {m['dc_offset']}, SHA-256 as hashlib's")
+
+
+def levels_against_sox(folder):
+    cases = (("997 Hz at -20 dBFS", ["--frequency", "997", "--peak", "-20", "--exact",
+                                     "--length", "10"]),
+             ("the window's 997 Hz", ["--frequency", "997", "--length", "3"]),
+             ("white noise, float32", ["--shape", "white", "--rms", "-18", "--format", "float32",
+                                       "--length", "5", "--rate", "96000"]),
+             ("a dithered saw, pcm16", ["--shape", "saw", "--frequency", "50", "--exact",
+                                        "--dither", "tpdf", "--amplitude", "3", "--length", "2"]))
+    for name, words in cases:
+        path = os.path.join(folder, "levels.wav")
+        m = measured(path, *words)
+        dc, peak, rms = sox_stats(path)
+        plain_rms = m["rms_dbfs"] - 10 * np.log10(2)  # sox's RMS is not AES17's
+        check(f"levels of {name}", round(m["sample_peak_dbfs"], 2) == peak and
+              round(plain_rms, 2) == rms and round(m["dc_offset"], 6) == dc,
+              f"peak {m['sample_peak_dbfs']:.3f} (sox {peak}), RMS {plain_rms:.3f} (sox {rms}), "
+              f"DC {m['dc_offset']:.7f} (sox {dc})")
+    m = measured(os.path.join(folder, "aes17.wav"), "--frequency", "997", "--peak", "-20",
+                 "--exact", "--format", "pcm24", "--length", "10", "--rate", "48000")
+    check("AES17 RMS and crest factor of a sine", round(m["rms_dbfs"], 2) == -20.0 and
+          round(m["crest_factor_db"], 2) == 3.01,
+          f"{m['rms_dbfs']:.4f} dBFS RMS, crest factor {m['crest_factor_db']:.4f} dB")
+
+
+def true_peak(folder):
+    # A sweep's top octave peaks between its samples; scipy's polyphase 4x oversampling sees it.
+    path = os.path.join(folder, "sweep.wav")
+    m = measured(path, "--shape", "sweep", "--frequency", "5000:20000", "--peak", "-1",
+                 "--format", "float32", "--rate", "44100", "--length", "3")
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore")
+        values = wavfile.read(path)[1].astype(np.float64)
+    oversampled = 20 * np.log10(np.max(np.abs(resample_poly(values, 4, 1))))
+    check("true peak", m["true_peak_dbtp"] > m["sample_peak_dbfs"] + 0.1 and
+          abs(m["true_peak_dbtp"] - oversampled) < 0.1,
+          f"{m['true_peak_dbtp']:.3f} dBTP (scipy, 4x: {oversampled:.3f}), sample peak "
+          f"{m['sample_peak_dbfs']:.3f} dBFS")
+
+
+def silence(folder):
+    m = measured(os.path.join(folder, "silence.wav"), "--amplitude", "0", "--length", "1")
+    nulls = [key for key in ("sample_peak_dbfs", "true_peak_dbtp", "rms_dbfs", "crest_factor_db",
+                             "loudness_lufs") if m[key] is None]
+    check("silence", len(nulls) == 5 and m["dc_offset"] == 0, f"null: {', '.join(nulls)}")
+
+
+with tempfile.TemporaryDirectory() as folder:
+    tech_3341(folder)
+    levels_against_sox(folder)
+    true_peak(folder)
+    silence(folder)
+print(f"{len(failures)} failed" if failures else "all passed")
+sys.exit(1 if failures else 0)
