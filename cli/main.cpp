@@ -4,6 +4,7 @@
 #include <csignal>
 #include <iostream>
 
+#include "cli/interruption.h"
 #include "cli/render_jobs.h"
 #include "cli/render_options.h"
 #include "cli/render_plan.h"
@@ -28,5 +29,6 @@ int main(int argc, char** argv) {
   if (plan.jobs.front().path == kStandardOutputName && ::isatty(STDOUT_FILENO))
     return Refuse("--output - would write WAV data to the terminal; redirect standard output");
   for (const std::string& note : plan.clampNotes) std::cerr << note << '\n';
+  StopOnInterrupt();
   return RunRenderJobs(plan, parsed.options);
 }

@@ -13,6 +13,9 @@
 #include <optional>
 #include <thread>
 
+#include "cli/interruption.h"
+#include "cli/progress_line.h"
+#include "cli/render_playback.h"
 #include "cli/render_report.h"
 #include "measure/wav_meter.h"
 #include "signals/exact_tone.h"
@@ -45,6 +48,7 @@ bool WriteRendering(const std::string& path, const WavImage& image, const Render
       meter.Add(static_cast<const std::uint8_t*>(piece.data), piece.length);
     measures = meter.Finish();
   }
+  if (!options.outputGiven) return true;  // played only
   const bool written = path == kStandardOutputName ? WriteToDescriptor(STDOUT_FILENO, blocks)
                        : options.noClobber         ? WriteNewFile(path, blocks)
                                                    : WriteWholeFile(path, blocks);
@@ -65,7 +69,7 @@ WavLayout ExactLayout(const RenderPlan& plan, const RenderJob& job, const Render
 bool WriteWavStream(const std::string& path, const WavLayout& layout,
                     const SampleEncoding& encoding, const ValueSource& values,
                     const RenderOptions& options, std::size_t files, std::string& message,
-                    std::optional<FileMeasures>& measures) {
+                    std::optional<FileMeasures>& measures, ProgressLine* progress) {
   const unsigned threads =
       ThreadsPerFile(static_cast<unsigned>(std::min<std::size_t>(options.jobs, files)));
   // A write may be tried again from the start (in place, after a failed replacement): each try
@@ -75,10 +79,16 @@ bool WriteWavStream(const std::string& path, const WavLayout& layout,
     if (measures)
       meter.emplace(WavDataPlace{layout.format, layout.channels, layout.sampleRate,
                                  WavHeader(layout).size(), DataBytes(layout)});
+    const std::uint64_t headerBytes = WavHeader(layout).size();
+    const std::size_t frameBytes = std::size_t{layout.channels} * BytesPerSample(layout.format);
+    std::uint64_t at = 0;
     const bool streamed = StreamWavFile(
         layout, encoding, values,
-        [descriptor, &meter](const std::uint8_t* bytes, std::size_t count) {
+        [&](const std::uint8_t* bytes, std::size_t count) {
+          if (Interrupted()) return false;  // the writer drops what it has written
           if (meter) meter->Add(bytes, count);
+          if (progress && at >= headerBytes) progress->AddFrames(count / frameBytes);
+          at += count;
           return WriteToDescriptor(descriptor, {{bytes, count}});
         },
         kStreamBlockFrames, threads);
@@ -94,12 +104,13 @@ bool WriteWavStream(const std::string& path, const WavLayout& layout,
 }
 
 bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const RenderOptions& options,
-                         std::string& message, std::optional<FileMeasures>& measures) {
+                         std::string& message, std::optional<FileMeasures>& measures,
+                         ProgressLine* progress) {
   const WavLayout layout = ExactLayout(plan, job, options);
   const SampleEncoding encoding{plan.request.format, layout.channels, job.exact.gain,
                                 plan.request.dither, options.seed};
   return WriteWavStream(job.path, layout, encoding, job.exact.values, options, plan.jobs.size(),
-                        message, measures);
+                        message, measures, progress);
 }
 
 // The sweep as written, whole, then its inverse filter as float32 beside it.
@@ -117,21 +128,49 @@ bool WriteInverseFilter(const RenderJob& job, const RenderOptions& options, std:
   };
   std::optional<FileMeasures> unmeasured;
   return WriteWavStream(options.inversePath, layout, encoding, taps, options, 1, message,
-                        unmeasured);
+                        unmeasured, nullptr);
+}
+
+std::uint64_t TotalFrames(const RenderPlan& plan, const RenderOptions& options) {
+  std::uint64_t frames = 0;
+  for (const RenderJob& job : plan.jobs)
+    frames += plan.exact
+                  ? job.exact.frames
+                  : static_cast<std::uint64_t>(ClampLength(plan.length) * options.sampleRate);
+  return frames;
 }
 
 class JobRunner {
  public:
   JobRunner(const RenderPlan& plan, const RenderOptions& options)
-      : plan_(plan), options_(options), written_(plan.jobs.size()) {}
+      : plan_(plan),
+        options_(options),
+        progress_(!options.quiet && ::isatty(STDERR_FILENO), plan.jobs.size(), options.sampleRate,
+                  TotalFrames(plan, options)),
+        written_(plan.jobs.size()) {}
 
   int Run() {
-    const std::size_t workers = std::min<std::size_t>(options_.jobs, plan_.jobs.size());
+    if (options_.playTimes > 0) {
+      std::string message;
+      // Before a file is written: without a device, nothing is.
+      player_ = OpenPlayer(
+          {plan_.exact ? plan_.request.format : SampleFormat::kPcm16,
+           static_cast<unsigned>(options_.channels), static_cast<unsigned>(options_.sampleRate)},
+          message);
+      if (!player_) {
+        std::cerr << message << '\n';
+        return kExitWriteFailed;
+      }
+    }
+    // Files are played one after another, each after it is written.
+    const std::size_t workers =
+        player_ ? 1 : std::min<std::size_t>(options_.jobs, plan_.jobs.size());
     std::vector<std::thread> threads;
     for (std::size_t i = 1; i < workers; ++i) threads.emplace_back([this] { Work(); });
     Work();
     for (std::thread& thread : threads) thread.join();
     PrintWritten(written_.size(), true);
+    if (Interrupted()) return kExitInterrupted;
     return failed_ ? kExitWriteFailed : 0;
   }
 
@@ -152,11 +191,16 @@ class JobRunner {
       EmptyWavImage(image);
       RenderShapeIntoImage(image, job.frequency, plan_.amplitude, plan_.length, job.shapeCode);
       std::optional<FileMeasures> measures = Measuring();
-      if (!WriteRendering(job.path, image, options_, message, measures)) {
-        Fail(message);
+      const std::uint32_t dataBytes = ReadLE32(image.block.get() + kDataSizeOffset);
+      const std::size_t frameBytes = std::size_t{kSixteenBitSampleBytes} * options_.channels;
+      if (!WriteRendering(job.path, image, options_, message, measures) ||
+          (player_ && !PlaySamples(*player_, image.block.get() + kWavHeaderSize,
+                                   dataBytes / frameBytes, options_.playTimes, message))) {
+        Fail(StoppedOr(message, job));
         return;
       }
-      WrittenAsWindow(index, ReadLE32(image.block.get() + kDataSizeOffset), measures);
+      progress_.AddFrames(dataBytes / frameBytes);
+      WrittenAsWindow(index, dataBytes, measures);
     }
   }
 
@@ -165,14 +209,29 @@ class JobRunner {
       const RenderJob& job = plan_.jobs[index];
       std::string message;
       std::optional<FileMeasures> measures = Measuring();
-      if (!WriteExactRendering(plan_, job, options_, message, measures)) {
-        Fail(message);
+      if (options_.outputGiven &&
+          !WriteExactRendering(plan_, job, options_, message, measures, &progress_)) {
+        Fail(StoppedOr(message, job));
         return;
       }
       if (!options_.inversePath.empty() && !WriteInverseFilter(job, options_, message)) {
         // The sweep is there, though no report line will say so.
-        Fail(message + "; the sweep itself was written to " + job.path);
+        Fail(message +
+             (options_.outputGiven ? "; the sweep itself was written to " + job.path : ""));
         return;
+      }
+      if (player_) {
+        // Measured here only when nothing was written to measure.
+        std::optional<FileMeasures> unwritten = options_.outputGiven ? std::nullopt : measures;
+        const WavLayout layout = ExactLayout(plan_, job, options_);
+        const SampleEncoding encoding{plan_.request.format, layout.channels, job.exact.gain,
+                                      plan_.request.dither, options_.seed};
+        if (!PlayStream(*player_, layout, encoding, job.exact.values, options_.playTimes, unwritten,
+                        message)) {
+          Fail(message);
+          return;
+        }
+        if (!options_.outputGiven) measures = unwritten;
       }
       WrittenExactly(index, measures);
     }
@@ -187,8 +246,15 @@ class JobRunner {
     return measures ? MeasuredJson(*measures) : Json(nullptr);
   }
 
+  // A write cut short by Ctrl-C left no file; say so rather than how the write failed.
+  std::string StoppedOr(const std::string& message, const RenderJob& job) const {
+    if (!Interrupted() || message.rfind("Could not write", 0) != 0) return message;
+    return "Stopped: " + job.path + " was not written";
+  }
+
   void Fail(const std::string& message) {
     std::lock_guard lock(mutex_);
+    progress_.Erase();
     failed_ = true;
     std::cerr << message << '\n';
   }
@@ -231,6 +297,9 @@ class JobRunner {
   }
 
   void Written(std::size_t index, WrittenFile file) {
+    progress_.FileDone();
+    if (!options_.outputGiven) file.path.clear();
+    file.played = options_.playTimes;
     std::lock_guard lock(mutex_);
     written_[index] = std::move(file);
     PrintWritten(index + 1, false);
@@ -246,6 +315,7 @@ class JobRunner {
         return;
       }
       if (options_.quiet) continue;
+      progress_.Erase();
       // With the file itself on standard output, its line goes to standard error.
       std::ostream& out = file->path == kStandardOutputName ? std::cerr : std::cout;
       out << JsonLine(*file) << '\n' << std::flush;
@@ -254,6 +324,8 @@ class JobRunner {
 
   const RenderPlan& plan_;
   const RenderOptions& options_;
+  std::unique_ptr<AlsaPlayer> player_;
+  ProgressLine progress_;
   std::vector<std::optional<WrittenFile>> written_;
   std::atomic<std::size_t> next_{0};
   std::atomic<bool> failed_{false};

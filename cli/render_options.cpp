@@ -101,8 +101,14 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
                  "Raised-cosine fade-out, in milliseconds (sweeps: their last semitone unless 0)");
   app.add_option("--output", options.outputTemplate,
                  "File to write, '-' for standard output; with lists a template naming each file "
-                 "by {shape}, {frequency}, {rendered}, {rate} and {channels}")
-      ->required();
+                 "by {shape}, {frequency}, {rendered}, {rate} and {channels}; needed unless "
+                 "--play");
+  app.add_flag("--play", options.play,
+               "Play each file on the default sound device after writing it (without --output: "
+               "play only)");
+  app.add_option("--loop-play", options.loopPlay,
+                 "Play each file this many times over, seamlessly (implies --play)")
+      ->check(CLI::Range(1u, kMostLoopPlays));
   app.add_flag("--quiet", options.quiet, "Print no line per file written");
   app.add_flag("--measure", options.measure,
                "Add to each line what the file's bytes measure: sample and true peak, RMS "
@@ -158,6 +164,14 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     return parsed;
   }
   options.amplitudeGiven = app.count("--amplitude") > 0;
+  options.outputGiven = app.count("--output") > 0;
+  options.playTimes = options.loopPlay > 0 ? options.loopPlay : options.play ? 1 : 0;
+  if (!options.outputGiven && options.playTimes == 0) {
+    std::cerr << FailureText("--output is required (or --play, to hear the sound without a file)");
+    parsed.finished = true;
+    parsed.exitCode = kExitBadRequest;
+    return parsed;
+  }
   options.shapes = SplitList(shapes);
   options.frequencyTexts = SplitList(frequencies);
   return parsed;

@@ -32,12 +32,18 @@ struct RenderOptions {
   bool quiet = false;
   bool noClobber = false;
   bool measure = false;  // figures measured from each file's bytes, in its report line
+  bool outputGiven = false;
+  bool play = false;
+  unsigned loopPlay = 0;
+  unsigned playTimes = 0;  // each file played this many times over, seamlessly; 0: not played
   unsigned jobs = 1;
 };
 
 // Exit codes: a file could not be written; the request itself is wrong (nothing is written).
 constexpr int kExitWriteFailed = 1;
 constexpr int kExitBadRequest = 2;
+constexpr int kExitInterrupted = 130;  // 128 + SIGINT, as shells report it
+constexpr unsigned kMostLoopPlays = 100000;
 
 struct ParsedCommandLine {
   RenderOptions options;

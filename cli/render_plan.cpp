@@ -94,9 +94,10 @@ std::string RequestFault(const RenderOptions& options) {
   for (const std::string& shape : options.shapes)
     if (ShapeCodeNamed(shape) == 0)
       return "--shape: unknown shape \"" + shape + "\"; known are " + KnownShapes();
-  if (options.outputTemplate.empty()) return "--output: the file name is empty";
+  if (options.outputGiven && options.outputTemplate.empty())
+    return "--output: the file name is empty";
   if (const std::string fault = AmplitudeFault(options); !fault.empty()) return fault;
-  return OutputTemplateFault(options.outputTemplate);
+  return options.outputGiven ? OutputTemplateFault(options.outputTemplate) : "";
 }
 
 // The window's amplitude text is read unless a level in dBFS takes its place.
@@ -163,7 +164,8 @@ RenderPlan PlanRenders(const RenderOptions& options) {
         return plan;
       }
     }
-  plan.fault = SameFileFault(plan.jobs, options.inversePath);
+  // Played only, nothing written: no file names to compare.
+  if (options.outputGiven) plan.fault = SameFileFault(plan.jobs, options.inversePath);
   if (plan.fault.empty()) NoteClamps(plan, options);
   return plan;
 }

@@ -97,7 +97,7 @@ Json MeasuredJson(const FileMeasures& measures) {
 }
 
 std::string JsonLine(const WrittenFile& file) {
-  Json line = {{"path", file.path},
+  Json line = {{"path", file.path.empty() ? Json(nullptr) : Json(file.path)},
                {"shape", file.shape},
                {"frequency", file.frequencyText},
                {"rendered", file.rendered},
@@ -112,5 +112,6 @@ std::string JsonLine(const WrittenFile& file) {
                {"frames", file.frames}};
   line.update(file.signalKeys);
   if (!file.measured.is_null()) line["measured"] = file.measured;
+  if (file.played > 0) line["played"] = file.played;
   return line.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
 }

@@ -33,7 +33,7 @@ Json JsonNumber(double value);
 Json JsonNumber(float value);
 
 struct WrittenFile {
-  std::string path;
+  std::string path;  // empty: played only, not written
   std::string shape;
   std::string frequencyText;
   Json rendered;  // the frequency rendered; null for noise, which has none
@@ -48,6 +48,7 @@ struct WrittenFile {
   std::uint64_t frames;
   Json signalKeys = Json::object();  // further keys of this kind of signal
   Json measured = nullptr;           // from the file's bytes, with --measure
+  unsigned played = 0;               // times over, with --play or --loop-play
 };
 
 // The figures of --measure with their units in their names; levels of silence are null.
