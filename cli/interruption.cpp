@@ -1,22 +1,41 @@
 #include "cli/interruption.h"
 
+#include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <csignal>
+#include <thread>
+
+#include "cli/render_options.h"
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+std::atomic<bool> interrupted{false};
 
-void NoteInterrupt(int) { interrupted = 1; }
+sigset_t StopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  return signals;
+}
 
 }  // namespace
 
 void StopOnInterrupt() {
-  struct sigaction action {};
-  action.sa_handler = NoteInterrupt;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no SA_RESTART: a wait for the sound device ends at once
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // No handler interrupts any thread: the signals are blocked in every thread (new threads
+  // inherit it) and one thread waits for them. The others look at the flag between blocks.
+  const sigset_t signals = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  std::thread([signals] {
+    int signal = 0;
+    sigwait(&signals, &signal);
+    interrupted = true;
+    // A second Ctrl-C when the first is not enough: out at once.
+    sigwait(&signals, &signal);
+    _exit(kExitInterrupted);
+  }).detach();
 }
 
-bool Interrupted() { return interrupted != 0; }
+bool Interrupted() { return interrupted; }
