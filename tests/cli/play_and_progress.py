@@ -91,7 +91,7 @@ def playback(folder):
 
 
 def progress(folder):
-    words = [PROGRAM, "--shape", "pink", "--length", "600", "--rate", "48000", "--output",
+    words = [PROGRAM, "--shape", "pink", "--length", "240", "--rate", "48000", "--output",
              os.path.join(folder, "long.wav")]
     master, slave = pty.openpty()
     child = subprocess.Popen(EMULATOR + words, stdout=subprocess.PIPE, stderr=slave)
