@@ -14,13 +14,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 render=${1:-$here/build/x64/cli/quorvel64-render}
 runs=${2:-9}
 hour=${3:-}
-[[ -x $render ]] || { echo "no render command at $render (build the x64 preset first)" >&2; exit 1; }
-command -v sox >/dev/null || { echo "sox is not installed" >&2; exit 1; }
-
-# A tmpfs would time memory copies, not the writes a user waits for: fall back to the build tree.
-base=${TMPDIR:-/tmp}
-case $(df --output=fstype "$base" | tail -n 1) in tmpfs | ramfs) base=$(dirname "$render") ;; esac
-work=$(mktemp -d "$base/exact-bench.XXXXXX")
+require_render_and_tools "$render" sox
+work=$(scratch_folder "$render" exact-bench)
 trap 'rm -rf "$work"' EXIT
 
 tone=(--rate 192000 --channels 2 --length 10 --frequency 997 --quiet)

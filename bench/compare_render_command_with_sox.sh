@@ -14,21 +14,14 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/bench/timing.sh"
 render=${1:-$here/build/x64/cli/quorvel64-render}
 runs=${2:-5}
-[[ -x $render ]] || { echo "no render command at $render (build the x64 preset first)" >&2; exit 1; }
-for tool in sox soxi; do
-  command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 1; }
-done
+require_render_and_tools "$render" sox soxi
 
 length=10 rate=192000 channels=2
 file_bytes=$((44 + length * rate * channels * 2))
 cores=$(nproc)
 default_jobs=$("$render" --help | sed -n -E 's/^ *--jobs .*=([0-9]+) *$/\1/p')
 
-# A tmpfs would time memory copies, not the writes a user waits for: fall back to the build tree.
-base=${TMPDIR:-/tmp}
-fstype() { df --output=fstype "$1" | tail -n 1; }
-case $(fstype "$base") in tmpfs | ramfs) base=$(dirname "$render") ;; esac
-work=$(mktemp -d "$base/render-bench.XXXXXX")
+work=$(scratch_folder "$render" render-bench)
 trap 'rm -rf "$work"' EXIT
 
 # One series for both tools, written once so both parse the very same texts.

@@ -13,13 +13,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/bench/timing.sh"
 render=${1:-$here/build/x64/cli/quorvel64-render}
 runs=${2:-5}
-[[ -x $render ]] || { echo "no render command at $render (build the x64 preset first)" >&2; exit 1; }
-command -v sox >/dev/null || { echo "sox is not installed" >&2; exit 1; }
-
-# A tmpfs would time memory copies, not the writes a user waits for: fall back to the build tree.
-base=${TMPDIR:-/tmp}
-case $(df --output=fstype "$base" | tail -n 1) in tmpfs | ramfs) base=$(dirname "$render") ;; esac
-work=$(mktemp -d "$base/signal-bench.XXXXXX")
+require_render_and_tools "$render" sox
+work=$(scratch_folder "$render" signal-bench)
 trap 'rm -rf "$work"' EXIT
 
 seconds=600

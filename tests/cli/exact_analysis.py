@@ -6,7 +6,6 @@ seamless loops, and flat memory while streaming.
 Usage: exact_analysis.py RENDER_PROGRAM [EMULATOR]"""
 import os
 import subprocess
-import sys
 import tempfile
 import time
 import warnings
@@ -14,11 +13,10 @@ import warnings
 import numpy as np
 from scipy.io import wavfile
 
-PROGRAM = sys.argv[1]
-EMULATOR = [sys.argv[2]] if len(sys.argv) > 2 and sys.argv[2] else []
+from analysis_support import EMULATOR, PROGRAM, check, finish
+
 FULL_SCALE = {"pcm16": 2**15 - 1, "pcm24": 2**31 - 256, "pcm32": 2**31 - 1, "float32": 1.0}
 BITS = {"pcm16": 16, "pcm24": 24, "pcm32": 32}
-failures = []
 
 
 def render(folder, name, *words):
@@ -45,12 +43,6 @@ def sinad(values, frequency, rate):
     fit = basis @ coefficients
     signal = np.mean((fit - coefficients[2]) ** 2)
     return 10 * np.log10(signal / np.mean((values - fit) ** 2))
-
-
-def check(name, ok, detail):
-    print(("PASS" if ok else "FAIL") + f": {name}: {detail}")
-    if not ok:
-        failures.append(name)
 
 
 def quantization_limits(folder):
@@ -139,5 +131,4 @@ with tempfile.TemporaryDirectory() as folder:
     loops(folder)
     if not EMULATOR:  # under qemu the emulator's own memory is measured
         memory(folder)
-print(f"{len(failures)} failed" if failures else "all passed")
-sys.exit(1 if failures else 0)
+finish()

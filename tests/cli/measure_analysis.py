@@ -9,7 +9,6 @@ import json
 import os
 import re
 import subprocess
-import sys
 import tempfile
 import warnings
 
@@ -17,15 +16,8 @@ import numpy as np
 from scipy.io import wavfile
 from scipy.signal import resample_poly
 
-PROGRAM = sys.argv[1]
-EMULATOR = [sys.argv[2]] if len(sys.argv) > 2 and sys.argv[2] else []
-failures = []
+from analysis_support import EMULATOR, PROGRAM, check, failures, finish
 
-
-def check(name, ok, detail):
-    print(("PASS" if ok else "FAIL") + f": {name}: {detail}")
-    if not ok:
-        failures.append(name)
 
 
 def measured(path, *words):
@@ -111,5 +103,4 @@ with tempfile.TemporaryDirectory() as folder:
     levels_against_sox(folder)
     true_peak(folder)
     silence(folder)
-print(f"{len(failures)} failed" if failures else "all passed")
-sys.exit(1 if failures else 0)
+finish()

@@ -9,19 +9,11 @@ import os
 import pty
 import signal
 import subprocess
-import sys
 import tempfile
 import time
 
-PROGRAM = sys.argv[1]
-EMULATOR = [sys.argv[2]] if len(sys.argv) > 2 and sys.argv[2] else []
-failures = []
+from analysis_support import EMULATOR, PROGRAM, check, finish
 
-
-def check(name, ok, detail):
-    print(("PASS" if ok else "FAIL") + f": {name}: {detail}")
-    if not ok:
-        failures.append(name)
 
 
 def run(home, *words):
@@ -146,5 +138,4 @@ with tempfile.TemporaryDirectory() as folder:
     playback(folder)
     progress(folder)
     interrupted(folder)
-print(f"{len(failures)} failed" if failures else "all passed")
-sys.exit(1 if failures else 0)
+finish()

@@ -7,7 +7,6 @@ Usage: signal_analysis.py RENDER_PROGRAM [EMULATOR]"""
 import json
 import os
 import subprocess
-import sys
 import tempfile
 import warnings
 
@@ -16,9 +15,8 @@ from scipy import stats
 from scipy.io import wavfile
 from scipy.signal import fftconvolve, hilbert, welch
 
-PROGRAM = sys.argv[1]
-EMULATOR = [sys.argv[2]] if len(sys.argv) > 2 and sys.argv[2] else []
-failures = []
+from analysis_support import EMULATOR, PROGRAM, check, finish
+
 
 
 def render(folder, *words):
@@ -30,12 +28,6 @@ def render(folder, *words):
         warnings.simplefilter("ignore")
         rate, data = wavfile.read(path)
     return data.astype(np.float64), rate, json.loads(done.stdout)
-
-
-def check(name, ok, detail):
-    print(("PASS" if ok else "FAIL") + f": {name}: {detail}")
-    if not ok:
-        failures.append(name)
 
 
 def aes17_rms_db(values):
@@ -264,5 +256,4 @@ with tempfile.TemporaryDirectory() as folder:
     harmonic_multitone(folder)
     bandlimited(folder)
     fades(folder)
-print(f"{len(failures)} failed" if failures else "all passed")
-sys.exit(1 if failures else 0)
+finish()
