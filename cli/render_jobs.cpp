@@ -170,7 +170,11 @@ class JobRunner {
     Work();
     for (std::thread& thread : threads) thread.join();
     PrintWritten(written_.size(), true);
-    if (Interrupted()) return kExitInterrupted;
+    if (Interrupted()) {
+      // Between two files nothing failed to tell of.
+      if (!failed_) std::cerr << "Stopped\n";
+      return kExitInterrupted;
+    }
     return failed_ ? kExitWriteFailed : 0;
   }
 
@@ -181,7 +185,7 @@ class JobRunner {
       return;
     }
     WavImage image = BuildImageFor(options_);
-    for (std::size_t index; !failed_ && (index = next_++) < plan_.jobs.size();) {
+    for (std::size_t index; Going() && (index = next_++) < plan_.jobs.size();) {
       const RenderJob& job = plan_.jobs[index];
       if (image.size == 0) {
         Fail(WriteFailureText(job.path, std::strerror(ENOMEM)));
@@ -193,19 +197,24 @@ class JobRunner {
       std::optional<FileMeasures> measures = Measuring();
       const std::uint32_t dataBytes = ReadLE32(image.block.get() + kDataSizeOffset);
       const std::size_t frameBytes = std::size_t{kSixteenBitSampleBytes} * options_.channels;
-      if (!WriteRendering(job.path, image, options_, message, measures) ||
-          (player_ && !PlaySamples(*player_, image.block.get() + kWavHeaderSize,
-                                   dataBytes / frameBytes, options_.playTimes, message))) {
+      if (!WriteRendering(job.path, image, options_, message, measures)) {
         Fail(StoppedOr(message, job));
         return;
       }
       progress_.AddFrames(dataBytes / frameBytes);
-      WrittenAsWindow(index, dataBytes, measures);
+      const bool heard =
+          !player_ || PlaySamples(*player_, image.block.get() + kWavHeaderSize,
+                                  dataBytes / frameBytes, options_.playTimes, message);
+      if (options_.outputGiven || heard) WrittenAsWindow(index, dataBytes, measures, heard);
+      if (!heard) {
+        Fail(message);
+        return;
+      }
     }
   }
 
   void WorkExactly() {
-    for (std::size_t index; !failed_ && (index = next_++) < plan_.jobs.size();) {
+    for (std::size_t index; Going() && (index = next_++) < plan_.jobs.size();) {
       const RenderJob& job = plan_.jobs[index];
       std::string message;
       std::optional<FileMeasures> measures = Measuring();
@@ -220,22 +229,32 @@ class JobRunner {
              (options_.outputGiven ? "; the sweep itself was written to " + job.path : ""));
         return;
       }
-      if (player_) {
-        // Measured here only when nothing was written to measure.
-        std::optional<FileMeasures> unwritten = options_.outputGiven ? std::nullopt : measures;
-        const WavLayout layout = ExactLayout(plan_, job, options_);
-        const SampleEncoding encoding{plan_.request.format, layout.channels, job.exact.gain,
-                                      plan_.request.dither, options_.seed};
-        if (!PlayStream(*player_, layout, encoding, job.exact.values, options_.playTimes, unwritten,
-                        message)) {
-          Fail(message);
-          return;
-        }
-        if (!options_.outputGiven) measures = unwritten;
+      const bool heard = !player_ || PlayExactly(job, measures, message);
+      // A file written is reported even when playing it was cut short.
+      if (options_.outputGiven || heard) WrittenExactly(index, measures, heard);
+      if (!heard) {
+        Fail(message);
+        return;
       }
-      WrittenExactly(index, measures);
     }
   }
+
+  bool PlayExactly(const RenderJob& job, std::optional<FileMeasures>& measures,
+                   std::string& message) {
+    // Measured here only when nothing was written to measure.
+    std::optional<FileMeasures> unwritten = options_.outputGiven ? std::nullopt : measures;
+    const WavLayout layout = ExactLayout(plan_, job, options_);
+    const SampleEncoding encoding{plan_.request.format, layout.channels, job.exact.gain,
+                                  plan_.request.dither, options_.seed};
+    if (!PlayStream(*player_, layout, encoding, job.exact.values, options_.playTimes, unwritten,
+                    message))
+      return false;
+    if (!options_.outputGiven) measures = unwritten;
+    return true;
+  }
+
+  // No file is begun after a failure or Ctrl-C.
+  bool Going() const { return !failed_ && !Interrupted(); }
 
   // Set when the files are to be measured; the writer fills it in.
   std::optional<FileMeasures> Measuring() const {
@@ -260,7 +279,7 @@ class JobRunner {
   }
 
   void WrittenAsWindow(std::size_t index, std::uint32_t dataBytes,
-                       const std::optional<FileMeasures>& measures) {
+                       const std::optional<FileMeasures>& measures, bool heard) {
     const RenderJob& job = plan_.jobs[index];
     const std::size_t frameBytes = std::size_t{kSixteenBitSampleBytes} * options_.channels;
     Written(index,
@@ -269,10 +288,11 @@ class JobRunner {
                         ClampAmplitude(plan_.amplitude), JsonNumber(ClampLength(plan_.length)),
                         dataBytes, job.planned.frequencyClamped || plan_.parametersClamped, false,
                         kDefaultFormatName, dataBytes / frameBytes, Json::object(),
-                        MeasuredOrNull(measures)});
+                        MeasuredOrNull(measures)},
+            heard);
   }
 
-  void WrittenExactly(std::size_t index, const std::optional<FileMeasures>& measures) {
+  void WrittenExactly(std::size_t index, const std::optional<FileMeasures>& measures, bool heard) {
     const RenderJob& job = plan_.jobs[index];
     const WavLayout layout = ExactLayout(plan_, job, options_);
     constexpr double kPercent = 100.0;
@@ -284,7 +304,8 @@ class JobRunner {
                         JsonNumber(static_cast<double>(job.exact.frames) / options_.sampleRate),
                         DataBytes(layout), job.planned.frequencyClamped || plan_.parametersClamped,
                         true, options_.formatName, job.exact.frames, SignalKeys(job),
-                        MeasuredOrNull(measures)});
+                        MeasuredOrNull(measures)},
+            heard);
   }
 
   Json SignalKeys(const RenderJob& job) const {
@@ -296,10 +317,11 @@ class JobRunner {
     return keys;
   }
 
-  void Written(std::size_t index, WrittenFile file) {
+  // `heard`: played as many times as asked (when asked at all).
+  void Written(std::size_t index, WrittenFile file, bool heard) {
     progress_.FileDone();
     if (!options_.outputGiven) file.path.clear();
-    file.played = options_.playTimes;
+    file.played = heard ? options_.playTimes : 0;
     std::lock_guard lock(mutex_);
     written_[index] = std::move(file);
     PrintWritten(index + 1, false);
