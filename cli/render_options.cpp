@@ -85,7 +85,7 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_option("--dither", options.dither, "Dither for integer formats: none or tpdf")
       ->check(CLI::IsMember({kNoDither, kTriangularDither}))
       ->capture_default_str();
-  app.add_option("--seed", options.seed, "Seed of the dither: the same seed, the same bytes")
+  app.add_option("--seed", options.seed, "Seed of noise and dither: the same seed, the same bytes")
       ->capture_default_str();
   app.add_flag("--loop", options.loop, "Add a sampler loop (smpl chunk) over the whole file");
   app.add_flag("--bandlimited", options.bandlimited,
