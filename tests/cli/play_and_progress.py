@@ -12,7 +12,7 @@ import subprocess
 import tempfile
 import time
 
-from analysis_support import EMULATOR, PROGRAM, check, finish
+from analysis_support import EMULATOR, PROGRAM, QUICK, check, finish
 
 
 
@@ -83,7 +83,9 @@ def playback(folder):
 
 
 def progress(folder):
-    words = [PROGRAM, "--shape", "pink", "--length", "240", "--rate", "48000", "--output",
+    # Long enough for a few redraws, a tenth of a second apart.
+    words = [PROGRAM, "--shape", "pink", "--length", "60" if QUICK else "240", "--rate", "48000",
+             "--output",
              os.path.join(folder, "long.wav")]
     master, slave = pty.openpty()
     child = subprocess.Popen(EMULATOR + words, stdout=subprocess.PIPE, stderr=slave)
@@ -111,8 +113,10 @@ def progress(folder):
 def interrupted(folder):
     target = os.path.join(folder, "stopped", "hour.wav")
     os.makedirs(os.path.dirname(target))
-    child = subprocess.Popen(EMULATOR + [PROGRAM, "--shape", "white", "--length", "3600",
-                                         "--output", target], stdout=subprocess.PIPE,
+    # An hour of 48 kHz stereo pcm24 (1 GB), which needs no measuring pass before it is written.
+    child = subprocess.Popen(EMULATOR + [PROGRAM, "--frequency", "1000", "--exact", "--length",
+                                         "3600", "--rate", "48000", "--channels", "2", "--format",
+                                         "pcm24", "--output", target], stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE, text=True)
     # Once the file is open (planning, which writes nothing, may take a while first).
     folder_of_target = os.path.dirname(target)
