@@ -80,7 +80,7 @@ bool WriteWavStream(const std::string& path, const WavLayout& layout,
       meter.emplace(WavDataPlace{layout.format, layout.channels, layout.sampleRate,
                                  WavHeader(layout).size(), DataBytes(layout)});
     const std::uint64_t headerBytes = WavHeader(layout).size();
-    const std::size_t frameBytes = std::size_t{layout.channels} * BytesPerSample(layout.format);
+    const std::size_t frameBytes = FrameBytes(layout);
     std::uint64_t at = 0;
     const bool streamed = StreamWavFile(
         layout, encoding, values,

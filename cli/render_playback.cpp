@@ -11,11 +11,15 @@ std::string FormatText(const PlayedFormat& format) {
          " Hz, " + std::to_string(format.channels) + " channel" + (format.channels == 1 ? "" : "s");
 }
 
-bool Heard(AlsaPlayer& player, std::string& message) {
-  std::string reason;
-  if (player.Finish(Interrupted, reason)) return true;
+// Playing ended early: by Ctrl-C (no reason) or by the device.
+bool Unheard(const std::string& reason, std::string& message) {
   message = reason.empty() ? kStoppedText : "The sound device failed: " + reason;
   return false;
+}
+
+bool Heard(AlsaPlayer& player, std::string& message) {
+  std::string reason;
+  return player.Finish(Interrupted, reason) || Unheard(reason, message);
 }
 
 }  // namespace
@@ -35,7 +39,7 @@ bool PlayStream(AlsaPlayer& player, const WavLayout& layout, const SampleEncodin
                 std::string& message) {
   const std::uint64_t headerBytes = WavHeader(layout).size();
   const std::uint64_t dataEnd = headerBytes + DataBytes(layout);
-  const std::size_t frameBytes = std::size_t{layout.channels} * BytesPerSample(layout.format);
+  const std::size_t frameBytes = FrameBytes(layout);
   std::optional<WavMeter> meter;
   if (measures)
     meter.emplace(WavDataPlace{layout.format, layout.channels, layout.sampleRate, headerBytes,
@@ -51,10 +55,7 @@ bool PlayStream(AlsaPlayer& player, const WavLayout& layout, const SampleEncodin
           at += count;
           return !samples || player.Play(bytes, count / frameBytes, Interrupted, reason);
         });
-    if (!played) {
-      message = reason.empty() ? kStoppedText : "The sound device failed: " + reason;
-      return false;
-    }
+    if (!played) return Unheard(reason, message);
   }
   if (meter) measures = meter->Finish();
   return Heard(player, message);
@@ -64,10 +65,7 @@ bool PlaySamples(AlsaPlayer& player, const std::uint8_t* samples, std::size_t fr
                  unsigned times, std::string& message) {
   for (unsigned pass = 0; pass < times; ++pass) {
     std::string reason;
-    if (!player.Play(samples, frames, Interrupted, reason)) {
-      message = reason.empty() ? kStoppedText : "The sound device failed: " + reason;
-      return false;
-    }
+    if (!player.Play(samples, frames, Interrupted, reason)) return Unheard(reason, message);
   }
   return Heard(player, message);
 }

@@ -66,10 +66,6 @@ std::uint64_t RiffContentSize(const WavLayout& layout, bool rf64) {
   return size + kChunkHeaderSize + DataBytes(layout) + WavTrailingPadBytes(layout);
 }
 
-std::uint32_t FrameBytes(const WavLayout& layout) {
-  return layout.channels * BytesPerSample(layout.format);
-}
-
 void WriteFormatChunk(ChunkWriter& out, const WavLayout& layout) {
   const bool extensible = NeedsExtensibleFormat(layout);
   const std::uint16_t code = IsFloat(layout.format) ? kFormatFloat : kFormatPcm;
@@ -112,6 +108,10 @@ void WriteSamplerChunk(ChunkWriter& out, const WavLayout& layout) {
 }
 
 }  // namespace
+
+std::uint32_t FrameBytes(const WavLayout& layout) {
+  return layout.channels * BytesPerSample(layout.format);
+}
 
 std::uint64_t DataBytes(const WavLayout& layout) { return layout.frames * FrameBytes(layout); }
 

@@ -18,6 +18,8 @@ struct WavLayout {
   bool forceRf64 = false;    // RF64 even where RIFF would do (tests)
 };
 
+// Bytes of one frame: a sample of every channel.
+std::uint32_t FrameBytes(const WavLayout& layout);
 std::uint64_t DataBytes(const WavLayout& layout);
 // Everything before the samples.
 std::vector<std::uint8_t> WavHeader(const WavLayout& layout);

@@ -22,7 +22,7 @@ bool StreamWavFile(const WavLayout& layout, const SampleEncoding& encoding,
                    unsigned threads) {
   const std::vector<std::uint8_t> header = WavHeader(layout);
   if (!sink(header.data(), header.size())) return false;
-  const std::size_t frameBytes = std::size_t{layout.channels} * BytesPerSample(layout.format);
+  const std::size_t frameBytes = FrameBytes(layout);
   const std::uint64_t spanFrames =
       std::max<std::uint64_t>(1, kSpanBytes / frameBytes / blockFrames) * blockFrames;
   const std::uint64_t spans = (layout.frames + spanFrames - 1) / spanFrames;
