@@ -121,6 +121,12 @@ std::uint64_t CounterHash(std::uint64_t seed, std::uint64_t counter) {
   return HashOfMixedSeed(Mix(seed), counter);
 }
 
+CounterHashSeries::CounterHashSeries(std::uint64_t seed) : mixedSeed_(Mix(seed)) {}
+
+std::uint64_t CounterHashSeries::operator()(std::uint64_t counter) const {
+  return HashOfMixedSeed(mixedSeed_, counter);
+}
+
 void RenderNoiseValues(NoiseKind kind, std::uint64_t seed, std::uint64_t first, std::size_t count,
                        double* out) {
   const std::uint64_t mixedSeed = Mix(seed ^ kNoiseStream);

@@ -12,3 +12,13 @@ void RenderNoiseValues(NoiseKind kind, std::uint64_t seed, std::uint64_t first, 
                        double* out);
 // 64 well-mixed bits for (seed, counter): SplitMix64's finaliser over a Weyl sequence.
 std::uint64_t CounterHash(std::uint64_t seed, std::uint64_t counter);
+
+// CounterHash(seed, counter) for one seed and many counters, the seed mixed once.
+class CounterHashSeries {
+ public:
+  explicit CounterHashSeries(std::uint64_t seed);
+  std::uint64_t operator()(std::uint64_t counter) const;
+
+ private:
+  std::uint64_t mixedSeed_;
+};

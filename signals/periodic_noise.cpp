@@ -30,16 +30,27 @@ const std::vector<double>& PhaseSines() {
 
 }  // namespace
 
-void FillNoiseBins(NoiseSpectrum spectrum, std::uint64_t seed, double rate, double low, double high,
-                   std::vector<std::complex<double>>& bins) {
-  const std::vector<double>& sines = PhaseSines();
-  const std::size_t frames = bins.size();
-  std::fill(bins.begin(), bins.end(), std::complex<double>());
+std::vector<double> NoiseBinMagnitudes(NoiseSpectrum spectrum, std::size_t frames, double rate,
+                                       double low, double high) {
+  std::vector<double> magnitudes(frames / 2 + 1);
   for (std::size_t k = 1; 2 * k < frames; ++k) {
     const double f = static_cast<double>(k) * rate / static_cast<double>(frames);
     if (f < low || f > high) continue;
-    const double magnitude = spectrum == NoiseSpectrum::kPink ? std::sqrt(kPinkReference / f) : 1.0;
-    const std::uint64_t turn = CounterHash(seed ^ kPhaseStream, k) >> kDroppedPhaseBits;
+    magnitudes[k] = spectrum == NoiseSpectrum::kPink ? std::sqrt(kPinkReference / f) : 1.0;
+  }
+  return magnitudes;
+}
+
+void FillNoiseBins(const std::vector<double>& magnitudes, std::uint64_t seed,
+                   std::vector<std::complex<double>>& bins) {
+  const std::vector<double>& sines = PhaseSines();
+  const CounterHashSeries phaseHash(seed ^ kPhaseStream);
+  const std::size_t frames = bins.size();
+  std::fill(bins.begin(), bins.end(), std::complex<double>());
+  for (std::size_t k = 1; 2 * k < frames; ++k) {
+    const double magnitude = magnitudes[k];
+    if (magnitude == 0) continue;
+    const std::uint64_t turn = phaseHash(k) >> kDroppedPhaseBits;
     bins[k] = {magnitude * sines[(turn + kPhaseSteps / 4) % kPhaseSteps], magnitude * sines[turn]};
     bins[frames - k] = std::conj(bins[k]);
   }
@@ -48,7 +59,7 @@ void FillNoiseBins(NoiseSpectrum spectrum, std::uint64_t seed, double rate, doub
 std::vector<double> PeriodicNoise(NoiseSpectrum spectrum, std::uint64_t seed, std::size_t frames,
                                   double rate, double low, double high) {
   std::vector<std::complex<double>> bins(frames);
-  FillNoiseBins(spectrum, seed, rate, low, high, bins);
+  FillNoiseBins(NoiseBinMagnitudes(spectrum, frames, rate, low, high), seed, bins);
   TransformInPlace(bins, true);
   std::vector<double> values(frames);
   for (std::size_t i = 0; i < frames; ++i) values[i] = bins[i].real();

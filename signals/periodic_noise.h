@@ -10,9 +10,12 @@
 
 enum class NoiseSpectrum { kFlat, kPink };
 
-// That spectrum's bins, conjugate-symmetric, so that their inverse transform is real, into
-// `bins`, whose size is the period's frames.
-void FillNoiseBins(NoiseSpectrum spectrum, std::uint64_t seed, double rate, double low, double high,
+// Bin k's magnitude in that spectrum for 0 < k < frames / 2, and 0 outside [low, high] Hz.
+std::vector<double> NoiseBinMagnitudes(NoiseSpectrum spectrum, std::size_t frames, double rate,
+                                       double low, double high);
+// Bins of those magnitudes with phases from the seed, conjugate-symmetric, so that their inverse
+// transform is real, into `bins`, whose size is the period's frames.
+void FillNoiseBins(const std::vector<double>& magnitudes, std::uint64_t seed,
                    std::vector<std::complex<double>>& bins);
 // The period's values, from the inverse transform of that spectrum (any scale: the caller sets
 // the level from the values).
