@@ -10,8 +10,6 @@
 namespace {
 
 constexpr double kQuietestLevel = -200.0;  // dBFS: far below any format's smallest step
-// A gain a rounding step above 1 is still full scale.
-constexpr double kFullScaleTolerance = 1e-12;
 // A frequency keeps a whole number of frames per --cycles when they are this close to whole.
 constexpr double kWholeFramesTolerance = 1e-9;
 
@@ -117,10 +115,14 @@ bool ReadDecibels(const std::string& text, double& value) {
   return begin != end && error == std::errc() && stop == end && std::isfinite(value);
 }
 
+bool LevelIsRms(const RenderOptions& options, bool rmsByDefault) {
+  return !options.rmsText.empty() ||
+         (options.peakText.empty() && !options.amplitudeGiven && rmsByDefault);
+}
+
 std::string GainForLevel(const RenderOptions& options, const std::string& shapeName, double peak,
                          double meanSquare, const double* defaultRms, double& gain) {
-  const bool byRms = !options.rmsText.empty() ||
-                     (options.peakText.empty() && !options.amplitudeGiven && defaultRms);
+  const bool byRms = LevelIsRms(options, defaultRms != nullptr);
   if (!options.peakText.empty()) {
     gain = peak > 0 ? GainOf(DecibelsOf(options.peakText)) / peak : 0;
   } else if (byRms) {

@@ -10,6 +10,9 @@
 #include "signals/signal_level.h"
 #include "wav/sample_encoding.h"
 
+// A gain a rounding step above 1 is still full scale.
+constexpr double kFullScaleTolerance = 1e-12;
+
 struct ExactRequest {
   SampleFormat format = SampleFormat::kPcm16;
   std::uint64_t frames = 0;  // 0 with --cycles: each frequency sets its own
@@ -45,6 +48,9 @@ ExactSignalPlan PlanExactTone(const RenderOptions& options, const ExactRequest& 
 
 // Reading a level option: a number and nothing else ("-20", "+3.5").
 bool ReadDecibels(const std::string& text, double& value);
+// Whether the level asked for is an RMS level: --rms, or no level at all for a signal whose
+// default is one.
+bool LevelIsRms(const RenderOptions& options, bool rmsByDefault);
 // The gain that brings unit values of this peak and mean square to the level asked for
 // (--peak, --rms, else --amplitude, else `defaultRms` dBFS when given), or a fault that names
 // the crest factor when the peak would pass full scale.

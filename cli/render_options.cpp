@@ -3,7 +3,10 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <iostream>
+#include <limits>
 #include <thread>
 
 #include "cli/signal_plan.h"
@@ -31,6 +34,24 @@ const CLI::Validator kAtLeastOne(
                  : "\"" + text + "\" is not a whole number of 1 or more";
     },
     "INT>=1");
+
+// Any 64-bit number, in decimal or 0x hex; CLI11 alone would wrap "-1" and silently cap a number
+// past the largest.
+const CLI::Validator kSeedNumber(
+    [](const std::string& text) {
+      std::size_t start = !text.empty() && text[0] == '+' ? 1 : 0;
+      const bool hex = text.compare(start, 2, "0x") == 0 || text.compare(start, 2, "0X") == 0;
+      if (hex) start += 2;
+      const char* first = text.data() + start;
+      const char* last = text.data() + text.size();
+      std::uint64_t value = 0;
+      const auto [end, error] = std::from_chars(first, last, value, hex ? 16 : 10);
+      return first != last && error == std::errc() && end == last
+                 ? std::string()
+                 : "\"" + text + "\" is not a whole number from 0 to " +
+                       std::to_string(std::numeric_limits<std::uint64_t>::max());
+    },
+    "UINT");
 
 std::vector<std::string> FormatChoices() {
   std::vector<std::string> names;
@@ -86,6 +107,7 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
       ->check(CLI::IsMember({kNoDither, kTriangularDither}))
       ->capture_default_str();
   app.add_option("--seed", options.seed, "Seed of noise and dither: the same seed, the same bytes")
+      ->check(kSeedNumber)
       ->capture_default_str();
   app.add_flag("--loop", options.loop, "Add a sampler loop (smpl chunk) over the whole file");
   app.add_flag("--bandlimited", options.bandlimited,

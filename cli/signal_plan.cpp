@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/render_report.h"
+#include "cli/written_level.h"
 #include "signals/bandlimited.h"
 #include "signals/fades.h"
 #include "signals/multitone.h"
@@ -298,20 +299,9 @@ ExactSignalPlan PlanToneSignal(const RenderOptions& options, const ExactRequest&
   return plan;
 }
 
-}  // namespace
-
-bool NeedsExactSignal(const RenderOptions& options) {
-  for (const std::string& shape : options.shapes)
-    for (const char* name : kExactOnlyShapeNames)
-      if (shape == name) return true;
-  return options.bandlimited || !options.fadeInText.empty() || !options.fadeOutText.empty() ||
-         !options.inversePath.empty() || options.periodic;
-}
-
-ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest& request,
+ExactSignalPlan PlanShapeSignal(const RenderOptions& options, const ExactRequest& request,
                                 int shape, const std::string& shapeName,
-                                const std::string& frequencyText, float frequency) {
-  const bool noise = shape == kShapeWhite || shape == kShapeWhiteUniform || shape == kShapePink;
+                                const std::string& frequencyText, float frequency, bool noise) {
   if (options.periodic && !noise)
     return Refused("--periodic: only noise is made periodic; a " + shapeName +
                    " has its own period");
@@ -327,4 +317,31 @@ ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest
     case kShapePink: return PlanNoise(options, request, shape, shapeName);
     default: return PlanToneSignal(options, request, shape, shapeName, frequency);
   }
+}
+
+}  // namespace
+
+bool NeedsExactSignal(const RenderOptions& options) {
+  for (const std::string& shape : options.shapes)
+    for (const char* name : kExactOnlyShapeNames)
+      if (shape == name) return true;
+  return options.bandlimited || !options.fadeInText.empty() || !options.fadeOutText.empty() ||
+         !options.inversePath.empty() || options.periodic;
+}
+
+ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest& request,
+                                int shape, const std::string& shapeName,
+                                const std::string& frequencyText, float frequency) {
+  const bool noise = shape == kShapeWhite || shape == kShapeWhiteUniform || shape == kShapePink;
+  ExactSignalPlan plan =
+      PlanShapeSignal(options, request, shape, shapeName, frequencyText, frequency, noise);
+  if (!plan.fault.empty() || !LevelIsRms(options, noise)) return plan;
+  SampleEncoding encoding{request.format, static_cast<unsigned>(options.channels), plan.gain,
+                          request.dither, options.seed};
+  const std::string level =
+      options.rmsText.empty() ? NumberText(kDefaultNoiseRms) : options.rmsText;
+  plan.fault =
+      MeetRmsAsWritten(plan.values, plan.frames, plan.peak, level, PlanningThreads(), encoding);
+  plan.gain = encoding.gain;
+  return plan;
 }

@@ -54,6 +54,25 @@ double IntegerFullScale(SampleFormat format) {
   return std::ldexp(1.0, static_cast<int>(BitsPerSample(format)) - 1) - 1.0;
 }
 
+void WrittenMeanSquares(const SampleEncoding& encoding, const double* values, std::size_t frames,
+                        std::uint64_t firstFrame, double* out) {
+  const double fullScale = IntegerFullScale(encoding.format);
+  const double scale = encoding.gain * fullScale;
+  const double perSquaredStep = 1.0 / (fullScale * fullScale * encoding.channels);
+  for (std::size_t frame = 0; frame < frames; ++frame) {
+    const double scaled = values[frame] * scale;
+    const std::uint64_t counter = (firstFrame + frame) * encoding.channels;
+    double squares = 0;
+    for (unsigned channel = 0; channel < encoding.channels; ++channel) {
+      const double dither =
+          encoding.dither ? TriangularDither(encoding.seed, counter + channel) : 0;
+      const auto sample = static_cast<double>(ToInteger(scaled + dither, fullScale));
+      squares += sample * sample;
+    }
+    out[frame] = squares * perSquaredStep;
+  }
+}
+
 double TriangularDither(std::uint64_t seed, std::uint64_t counter) {
   const std::uint64_t bits = CounterHash(seed, counter);
   const double first = static_cast<double>(bits >> 32) * kTwoToMinus32;

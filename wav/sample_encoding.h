@@ -40,5 +40,11 @@ struct SampleEncoding {
 void EncodeFrames(const SampleEncoding& encoding, const double* values, std::size_t frames,
                   std::uint64_t firstFrame, std::uint8_t* out);
 
+// Integer formats: for each frame, the mean over its channels of the squared samples EncodeFrames
+// writes, in units of full scale squared. The values' own power, and what rounding and dither
+// add to it. `out` may be `values`.
+void WrittenMeanSquares(const SampleEncoding& encoding, const double* values, std::size_t frames,
+                        std::uint64_t firstFrame, double* out);
+
 // Triangular dither in (-1, 1) steps for one sample, from a counter-based generator.
 double TriangularDither(std::uint64_t seed, std::uint64_t counter);

@@ -321,6 +321,40 @@ TEST(ExactRendering, MeasuresDoNotDependOnHowTheBytesArePieced) {
   EXPECT_GT(found[0].samplePeak, 0.0);
 }
 
+// The RMS level of low integer files is met on what WrittenMeanSquares says the encoder writes.
+TEST(ExactRendering, WrittenMeanSquaresAreThoseOfTheBytesWritten) {
+  const std::vector<double> values = {0.0, 1e-5, -2.5e-5, 0.3, -0.7, 1.0, -1.0, 1.5, -1.5, 4e-5};
+  const SampleEncoding cases[] = {
+      {SampleFormat::kPcm16, 1, 1.0, false, 0}, {SampleFormat::kPcm16, 2, 0.9, true, 7},
+      {SampleFormat::kPcm24, 3, 1.0, true, 1},  {SampleFormat::kPcm32, 2, 0.5, false, 0},
+      {SampleFormat::kPcm32, 1, 1.0, true, 3},
+  };
+  constexpr std::uint64_t kFirstFrame = 1000;
+  for (const SampleEncoding& encoding : cases) {
+    SCOPED_TRACE(std::string(SampleFormatName(encoding.format)) + " x" +
+                 std::to_string(encoding.channels) + (encoding.dither ? " dithered" : ""));
+    const unsigned bytes = BytesPerSample(encoding.format);
+    std::vector<std::uint8_t> written(values.size() * encoding.channels * bytes);
+    EncodeFrames(encoding, values.data(), values.size(), kFirstFrame, written.data());
+    std::vector<double> squares(values.size());
+    WrittenMeanSquares(encoding, values.data(), values.size(), kFirstFrame, squares.data());
+    const double fullScale = IntegerFullScale(encoding.format);
+    for (std::size_t frame = 0; frame < values.size(); ++frame) {
+      double sum = 0;
+      for (unsigned channel = 0; channel < encoding.channels; ++channel) {
+        const std::uint8_t* at = &written[(frame * encoding.channels + channel) * bytes];
+        std::uint32_t raw = 0;
+        for (unsigned i = 0; i < bytes; ++i) raw |= std::uint32_t{at[i]} << (8 * i);
+        const auto sample = static_cast<double>(static_cast<std::int32_t>(raw << (32 - 8 * bytes)) /
+                                                (std::int64_t{1} << (32 - 8 * bytes)));
+        sum += sample * sample;
+      }
+      EXPECT_DOUBLE_EQ(squares[frame], sum / encoding.channels / (fullScale * fullScale))
+          << "frame " << frame;
+    }
+  }
+}
+
 TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
   struct Case {
     std::vector<std::string> words;
@@ -331,6 +365,8 @@ TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
       {{"--format", "pcm20"}, ""},
       {{"--channels", "9"}, ""},
       {{"--samples", "0"}, ""},
+      {{"--seed", "-1"}, ""},
+      {{"--seed", "18446744073709551616"}, ""},
       {{"--peak", "-6", "--amplitude", "50"}, ""},
       {{"--peak", "0.5"}, "--peak: 0.5 dBFS is above full scale; give a number from -200 to 0"},
       {{"--peak", "loud"}, "--peak: \"loud\" is not a level in dBFS"},
@@ -348,6 +384,7 @@ TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
       {{"--shape", "multitone", "--frequency", ""}, "a multitone takes its tones as F+F+..."},
       {{"--shape", "multitone", "--frequency", "1000+1000.1"}, "two tones fall in one bin"},
       {{"--shape", "white", "--rms", "-3"}, "(its crest factor is 1"},
+      {{"--shape", "white", "--rms", "-130"}, "pcm16's steps are too coarse to meet that level"},
       {{"--fade-in", "2000", "--fade-out", "1500"}, "are longer than the file"},
       {{"--fade-out", "soon"}, "--fade-out: \"soon\" is not a length in milliseconds"},
       {{"--inverse", "inverse.wav"}, "--inverse: only a sweep has an inverse filter, not a sine"},

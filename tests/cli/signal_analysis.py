@@ -235,6 +235,21 @@ def bandlimited(folder):
               f"{report['harmonics']} harmonics")
 
 
+def low_levels(folder):
+    """Within a few dozen steps of silence, rounding and dither add power of their own: the level
+    must still hold on the integer samples as written."""
+    path = os.path.join(folder, "low.wav")
+    for words in (("--shape", "white", "--rms", "-80"), ("--shape", "pink", "--rms", "-90"),
+                  ("--shape", "white", "--rms", "-70", "--dither", "tpdf", "--channels", "2"),
+                  ("--shape", "sine", "--rms", "-85", "--frequency", "997")):
+        subprocess.run(EMULATOR + [PROGRAM, "--format", "pcm16", "--length", "2", "--output", path,
+                                   *words], check=True, capture_output=True)
+        rate, data = wavfile.read(path)
+        measured = aes17_rms_db(data.astype(np.float64) / 32768)
+        check(f"pcm16 {' '.join(words)}", abs(measured - float(words[3])) <= 0.01,
+              f"{measured:.4f} dBFS")
+
+
 def fades(folder):
     values, rate, _ = render(folder, "--shape", "sine", "--frequency", "1000", "--rate", "48000",
                              "--peak", "0", "--length", "1", "--fade-in", "10", "--fade-out", "5")
@@ -253,5 +268,6 @@ with tempfile.TemporaryDirectory() as folder:
     multitones(folder)
     harmonic_multitone(folder)
     bandlimited(folder)
+    low_levels(folder)
     fades(folder)
 finish()
