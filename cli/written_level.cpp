@@ -97,6 +97,10 @@ std::string MeetRmsAsWritten(const ValueSource& values, std::uint64_t frames, do
   encoding.gain = best.gain;
   const double bestMiss = best.miss;
   const std::string format = SampleFormatName(encoding.format);
+  if (encoding.dither && bestMiss > kAcceptedDecibels)
+    return "--rms " + levelText + ": " + format +
+           "'s dither alone is louder than that level; give a higher level, or pcm24, pcm32 or "
+           "float32, or leave out --dither";
   if (!(std::fabs(bestMiss) <= kAcceptedDecibels))
     return "--rms " + levelText + ": " + format +
            "'s steps are too coarse to meet that level within 0.01 dB (the closest gain tried "

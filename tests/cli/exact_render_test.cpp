@@ -385,6 +385,7 @@ TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
       {{"--shape", "multitone", "--frequency", "1000+1000.1"}, "two tones fall in one bin"},
       {{"--shape", "white", "--rms", "-3"}, "(its crest factor is 1"},
       {{"--shape", "white", "--rms", "-130"}, "pcm16's steps are too coarse to meet that level"},
+      {{"--shape", "pink", "--rms", "-110", "--dither", "tpdf"}, "pcm16's dither alone is louder"},
       {{"--fade-in", "2000", "--fade-out", "1500"}, "are longer than the file"},
       {{"--fade-out", "soon"}, "--fade-out: \"soon\" is not a length in milliseconds"},
       {{"--inverse", "inverse.wav"}, "--inverse: only a sweep has an inverse filter, not a sine"},
