@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/render_jobs.h"
@@ -352,6 +353,23 @@ TEST(ExactRendering, WrittenMeanSquaresAreThoseOfTheBytesWritten) {
       EXPECT_DOUBLE_EQ(squares[frame], sum / encoding.channels / (fullScale * fullScale))
           << "frame " << frame;
     }
+  }
+}
+
+TEST(ExactRendering, SeedsAreReadWholeInDecimalOrHex) {
+  const std::pair<std::string, std::uint64_t> cases[] = {
+      {"0", 0},
+      {"16", 16},
+      {"+16", 16},
+      {"0x10", 16},
+      {"18446744073709551615", 18446744073709551615u},
+      {"0xFFFFFFFFFFFFFFFF", 18446744073709551615u},
+  };
+  for (const auto& [text, seed] : cases) {
+    SCOPED_TRACE(text);
+    const ParsedCommandLine parsed = Parse({"--seed", text, "--output", "x.wav"});
+    ASSERT_FALSE(parsed.finished);
+    EXPECT_EQ(parsed.options.seed, seed);
   }
 }
 
