@@ -335,7 +335,9 @@ ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest
   const bool noise = shape == kShapeWhite || shape == kShapeWhiteUniform || shape == kShapePink;
   ExactSignalPlan plan =
       PlanShapeSignal(options, request, shape, shapeName, frequencyText, frequency, noise);
-  if (!plan.fault.empty() || !LevelIsRms(options, noise)) return plan;
+  // Noise promises its RMS level within 0.01 dB; a tone's samples stay the nearest steps to the
+  // tone asked for.
+  if (!plan.fault.empty() || !noise || !LevelIsRms(options, true)) return plan;
   SampleEncoding encoding{request.format, static_cast<unsigned>(options.channels), plan.gain,
                           request.dither, options.seed};
   const std::string level =

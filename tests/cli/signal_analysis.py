@@ -241,7 +241,8 @@ def low_levels(folder):
     path = os.path.join(folder, "low.wav")
     for words in (("--shape", "white", "--rms", "-80"), ("--shape", "pink", "--rms", "-90"),
                   ("--shape", "white", "--rms", "-70", "--dither", "tpdf", "--channels", "2"),
-                  ("--shape", "sine", "--rms", "-85", "--frequency", "997")):
+                  ("--shape", "white-uniform", "--rms", "-85"),
+                  ("--shape", "pink", "--rms", "-88", "--periodic")):
         subprocess.run(EMULATOR + [PROGRAM, "--format", "pcm16", "--length", "2", "--output", path,
                                    *words], check=True, capture_output=True)
         rate, data = wavfile.read(path)
