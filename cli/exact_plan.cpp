@@ -115,6 +115,12 @@ bool ReadDecibels(const std::string& text, double& value) {
   return begin != end && error == std::errc() && stop == end && std::isfinite(value);
 }
 
+SampleEncoding ExactEncoding(const ExactRequest& request, const RenderOptions& options,
+                             double gain) {
+  return {request.format, static_cast<unsigned>(options.channels), gain, request.dither,
+          options.seed};
+}
+
 bool LevelIsRms(const RenderOptions& options, bool rmsByDefault) {
   return !options.rmsText.empty() ||
          (options.peakText.empty() && !options.amplitudeGiven && rmsByDefault);

@@ -46,6 +46,11 @@ struct ExactSignalPlan {
 ExactSignalPlan PlanExactTone(const RenderOptions& options, const ExactRequest& request, int shape,
                               const std::string& shapeName, float frequency);
 
+// How the exact rendering writes values at this gain: the request's format and dither, the
+// options' channels and seed.
+SampleEncoding ExactEncoding(const ExactRequest& request, const RenderOptions& options,
+                             double gain);
+
 // Reading a level option: a number and nothing else ("-20", "+3.5").
 bool ReadDecibels(const std::string& text, double& value);
 // Whether the level asked for is an RMS level: --rms, or no level at all for a signal whose

@@ -107,8 +107,7 @@ bool WriteExactRendering(const RenderPlan& plan, const RenderJob& job, const Ren
                          std::string& message, std::optional<FileMeasures>& measures,
                          ProgressLine* progress) {
   const WavLayout layout = ExactLayout(plan, job, options);
-  const SampleEncoding encoding{plan.request.format, layout.channels, job.exact.gain,
-                                plan.request.dither, options.seed};
+  const SampleEncoding encoding = ExactEncoding(plan.request, options, job.exact.gain);
   return WriteWavStream(job.path, layout, encoding, job.exact.values, options, plan.jobs.size(),
                         message, measures, progress);
 }
@@ -244,8 +243,7 @@ class JobRunner {
     // Measured here only when nothing was written to measure.
     std::optional<FileMeasures> unwritten = options_.outputGiven ? std::nullopt : measures;
     const WavLayout layout = ExactLayout(plan_, job, options_);
-    const SampleEncoding encoding{plan_.request.format, layout.channels, job.exact.gain,
-                                  plan_.request.dither, options_.seed};
+    const SampleEncoding encoding = ExactEncoding(plan_.request, options_, job.exact.gain);
     if (!PlayStream(*player_, layout, encoding, job.exact.values, options_.playTimes, unwritten,
                     message))
       return false;

@@ -272,6 +272,14 @@ ExactSignalPlan PlanNoise(const RenderOptions& options, const ExactRequest& requ
   if (options.periodic) plan.reportKeys["periodic"] = true;
   plan.fault = MeetMeasuredLevel(options, shapeName + " noise", measured, &kDefaultNoiseRms, plan);
   if (plan.fault.empty()) plan.fault = AddFades(options, 0, plan);
+  // The level holds for the samples as written, not only before they are rounded.
+  if (!plan.fault.empty() || !LevelIsRms(options, true)) return plan;
+  SampleEncoding encoding = ExactEncoding(request, options, plan.gain);
+  plan.fault =
+      MeetRmsAsWritten(plan.values, plan.frames, plan.peak, measured.meanSquare,
+                       options.rmsText.empty() ? NumberText(kDefaultNoiseRms) : options.rmsText,
+                       PlanningThreads(), encoding);
+  plan.gain = encoding.gain;
   return plan;
 }
 
@@ -299,9 +307,20 @@ ExactSignalPlan PlanToneSignal(const RenderOptions& options, const ExactRequest&
   return plan;
 }
 
-ExactSignalPlan PlanShapeSignal(const RenderOptions& options, const ExactRequest& request,
+}  // namespace
+
+bool NeedsExactSignal(const RenderOptions& options) {
+  for (const std::string& shape : options.shapes)
+    for (const char* name : kExactOnlyShapeNames)
+      if (shape == name) return true;
+  return options.bandlimited || !options.fadeInText.empty() || !options.fadeOutText.empty() ||
+         !options.inversePath.empty() || options.periodic;
+}
+
+ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest& request,
                                 int shape, const std::string& shapeName,
-                                const std::string& frequencyText, float frequency, bool noise) {
+                                const std::string& frequencyText, float frequency) {
+  const bool noise = shape == kShapeWhite || shape == kShapeWhiteUniform || shape == kShapePink;
   if (options.periodic && !noise)
     return Refused("--periodic: only noise is made periodic; a " + shapeName +
                    " has its own period");
@@ -317,33 +336,4 @@ ExactSignalPlan PlanShapeSignal(const RenderOptions& options, const ExactRequest
     case kShapePink: return PlanNoise(options, request, shape, shapeName);
     default: return PlanToneSignal(options, request, shape, shapeName, frequency);
   }
-}
-
-}  // namespace
-
-bool NeedsExactSignal(const RenderOptions& options) {
-  for (const std::string& shape : options.shapes)
-    for (const char* name : kExactOnlyShapeNames)
-      if (shape == name) return true;
-  return options.bandlimited || !options.fadeInText.empty() || !options.fadeOutText.empty() ||
-         !options.inversePath.empty() || options.periodic;
-}
-
-ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest& request,
-                                int shape, const std::string& shapeName,
-                                const std::string& frequencyText, float frequency) {
-  const bool noise = shape == kShapeWhite || shape == kShapeWhiteUniform || shape == kShapePink;
-  ExactSignalPlan plan =
-      PlanShapeSignal(options, request, shape, shapeName, frequencyText, frequency, noise);
-  // Noise promises its RMS level within 0.01 dB; a tone's samples stay the nearest steps to the
-  // tone asked for.
-  if (!plan.fault.empty() || !noise || !LevelIsRms(options, true)) return plan;
-  SampleEncoding encoding{request.format, static_cast<unsigned>(options.channels), plan.gain,
-                          request.dither, options.seed};
-  const std::string level =
-      options.rmsText.empty() ? NumberText(kDefaultNoiseRms) : options.rmsText;
-  plan.fault =
-      MeetRmsAsWritten(plan.values, plan.frames, plan.peak, level, PlanningThreads(), encoding);
-  plan.gain = encoding.gain;
-  return plan;
 }

@@ -66,13 +66,9 @@ double NextGain(const Try& last, const Try* quiet, const Try* loud, bool sameSid
 }  // namespace
 
 std::string MeetRmsAsWritten(const ValueSource& values, std::uint64_t frames, double peak,
-                             const std::string& levelText, unsigned threads,
-                             SampleEncoding& encoding) {
-  double decibels = 0;
-  ReadDecibels(levelText, decibels);
-  if (!RoundingMatters(encoding, kAes17MeanSquareOfFullScale *
-                                     std::pow(10.0, 2 * decibels / kDecibelsPerFactorOfTen)))
-    return "";
+                             double unfadedMeanSquare, const std::string& levelText,
+                             unsigned threads, SampleEncoding& encoding) {
+  if (!RoundingMatters(encoding, encoding.gain * encoding.gain * unfadedMeanSquare)) return "";
   // What the values have at the gain asked for, fades and all.
   const double asked =
       encoding.gain * encoding.gain * MeasureLevels(values, frames, threads).meanSquare;

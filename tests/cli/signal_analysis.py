@@ -19,10 +19,10 @@ from analysis_support import EMULATOR, PROGRAM, QUICK, check, finish
 
 
 
-def render(folder, *words):
-    """The file's values as float32 reads them, its rate, and its report line."""
+def render(folder, *words, sample_format="float32"):
+    """The file's values as read (float32, or integer steps), its rate, and its report line."""
     path = os.path.join(folder, "signal.wav")
-    done = subprocess.run(EMULATOR + [PROGRAM, "--format", "float32", "--output", path, *words],
+    done = subprocess.run(EMULATOR + [PROGRAM, "--format", sample_format, "--output", path, *words],
                           check=True, capture_output=True, text=True)
     with warnings.catch_warnings():
         warnings.simplefilter("ignore")
@@ -238,15 +238,12 @@ def bandlimited(folder):
 def low_levels(folder):
     """Within a few dozen steps of silence, rounding and dither add power of their own: the level
     must still hold on the integer samples as written."""
-    path = os.path.join(folder, "low.wav")
     for words in (("--shape", "white", "--rms", "-80"), ("--shape", "pink", "--rms", "-90"),
                   ("--shape", "white", "--rms", "-70", "--dither", "tpdf", "--channels", "2"),
                   ("--shape", "white-uniform", "--rms", "-85"),
                   ("--shape", "pink", "--rms", "-88", "--periodic")):
-        subprocess.run(EMULATOR + [PROGRAM, "--format", "pcm16", "--length", "2", "--output", path,
-                                   *words], check=True, capture_output=True)
-        rate, data = wavfile.read(path)
-        measured = aes17_rms_db(data.astype(np.float64) / 32768)
+        steps, _, _ = render(folder, "--length", "2", *words, sample_format="pcm16")
+        measured = aes17_rms_db(steps / 32768)
         check(f"pcm16 {' '.join(words)}", abs(measured - float(words[3])) <= 0.01,
               f"{measured:.4f} dBFS")
 
