@@ -1,4 +1,4 @@
-// The render command: the window's tones from scripts, byte for byte.
+// The render command: the window's tones from scripts, byte for byte, and measurement signals.
 #include <unistd.h>
 
 #include <csignal>
@@ -8,6 +8,8 @@
 #include "cli/render_jobs.h"
 #include "cli/render_options.h"
 #include "cli/render_plan.h"
+#include "cli/render_report.h"
+#include "cli/render_request.h"
 
 namespace {
 
@@ -24,11 +26,20 @@ int main(int argc, char** argv) {
   const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
   if (parsed.finished) return parsed.exitCode;
 
-  const RenderPlan plan = PlanRenders(parsed.options);
+  const RenderPlan plan = PlanRenders(ReadRequest(parsed.options));
   if (!plan.fault.empty()) return Refuse(plan.fault);
-  if (plan.jobs.front().path == kStandardOutputName && ::isatty(STDOUT_FILENO))
-    return Refuse("--output - would write WAV data to the terminal; redirect standard output");
-  for (const std::string& note : plan.clampNotes) std::cerr << note << '\n';
+  if (plan.jobs.front().file.path == kStandardOutputName && ::isatty(STDOUT_FILENO))
+    return Refuse(
+        "--output - would write the file's data to the terminal; redirect standard "
+        "output");
+  for (const std::string& note : plan.notes) std::cerr << note << '\n';
   StopOnInterrupt();
-  return RunRenderJobs(plan, parsed.options);
+  const bool quiet = plan.run.quiet;
+  return RunRenderJobs(plan, [quiet](const JobOutcome& outcome) {
+    if (quiet) return;
+    // With the file itself on standard output, its line goes to standard error.
+    std::ostream& out =
+        outcome.written && outcome.job.file.path == kStandardOutputName ? std::cerr : std::cout;
+    out << JsonLine(outcome) << '\n' << std::flush;
+  });
 }

@@ -9,9 +9,9 @@
 #include <limits>
 #include <thread>
 
-#include "cli/signal_plan.h"
+#include "encode/sample_encoding.h"
+#include "signals/shape_table.h"
 #include "sound/wav_buffer.h"
-#include "wav/sample_encoding.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ constexpr unsigned kMostJobs = 4096;
 
 std::string ShapeChoices() {
   std::string choices;
-  for (const char* name : kShapeNames) choices += (choices.empty() ? "" : "|") + std::string(name);
-  for (const char* name : kExactOnlyShapeNames) choices += "|" + std::string(name);
+  for (const ShapeRow& row : ShapeTable())
+    choices += (choices.empty() ? "" : "|") + std::string(row.name);
   return choices;
 }
 
@@ -57,6 +57,17 @@ std::vector<std::string> FormatChoices() {
   std::vector<std::string> names;
   for (const FormatName& entry : kSampleFormatNames) names.push_back(entry.name);
   return names;
+}
+
+// Each shape's own whole number, once however many shapes take it: --order, say.
+void AddShapeParameters(CLI::App& app, RenderOptions& options) {
+  for (const ShapeRow& row : ShapeTable()) {
+    const ShapeParameter* parameter = row.parameter;
+    if (parameter == nullptr || options.parameters.count(parameter->name) > 0) continue;
+    app.add_option(std::string("--") + parameter->name, options.parameters[parameter->name],
+                   parameter->help)
+        ->check(CLI::Range(parameter->lowest, parameter->highest));
+  }
 }
 
 unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
@@ -110,6 +121,7 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
       ->check(kSeedNumber)
       ->capture_default_str();
   app.add_flag("--loop", options.loop, "Add a sampler loop (smpl chunk) over the whole file");
+  AddShapeParameters(app, options);
   app.add_flag("--bandlimited", options.bandlimited,
                "Square, saw and triangle of their harmonics below half the rate only");
   app.add_option("--fade-in", options.fadeInText, "Raised-cosine fade-in, in milliseconds");
@@ -167,7 +179,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
   options.jobs = DefaultJobs();
   options.formatName = kDefaultFormatName;
   options.dither = kNoDither;
-  std::string shapes = kShapeNames[0];
+  std::string shapes = ShapeTable().front().name;
   std::string frequencies = kStartFrequencyText;
 
   CLI::App app("Renders test tones to WAV files: byte for byte as " QUORVEL_WINDOW_PROGRAM

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,11 @@ struct RenderOptions {
   bool loop = false;
   bool amplitudeGiven = false;  // --amplitude on the command line, not its default
   bool bandlimited = false;
-  std::string fadeInText;   // milliseconds; empty: none
-  std::string fadeOutText;  // milliseconds; empty: the signal's own default
-  std::string inversePath;  // a sweep's inverse filter; empty: none
-  bool periodic = false;    // noise whose period is the file
+  std::string fadeInText;                           // milliseconds; empty: none
+  std::string fadeOutText;                          // milliseconds; empty: the signal's own default
+  std::string inversePath;                          // a sweep's inverse filter; empty: none
+  bool periodic = false;                            // noise whose period is the file
+  std::map<std::string, std::uint64_t> parameters;  // the shapes' own, by name; 0: not given
   std::string outputTemplate;
   bool quiet = false;
   bool noClobber = false;

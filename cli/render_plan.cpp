@@ -1,171 +1,171 @@
 #include "cli/render_plan.h"
 
-#include <sys/stat.h>
-
-#include <filesystem>
-#include <iterator>
-#include <map>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <set>
 #include <utility>
 
+#include "cli/clamp_notes.h"
+#include "cli/output_conflicts.h"
 #include "cli/output_names.h"
-#include "cli/render_report.h"
 #include "cli/signal_plan.h"
+#include "formats/wav_container.h"
+#include "signals/inverse_filter.h"
+#include "signals/number_text.h"
+#include "sound/wav_buffer.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+constexpr double kPercent = 100.0;
+// The inverse filter is computed whole, in about 64 bytes per frame of the sweep.
+constexpr std::uint64_t kLongestInverseSweep = std::uint64_t{1} << 22;
 
-int ShapeCodeNamed(const std::string& name) {
-  int code = kFirstShapeCode;
-  for (const char* known : kShapeNames) {
-    if (name == known) return code;
-    ++code;
-  }
-  code = kFirstExactOnlyShape;
-  for (const char* known : kExactOnlyShapeNames) {
-    if (name == known) return code;
-    ++code;
-  }
-  return 0;
-}
-
-// "sine, saw, ... and multitone".
-std::string KnownShapes() {
-  std::vector<std::string> names(std::begin(kShapeNames), std::end(kShapeNames));
-  names.insert(names.end(), std::begin(kExactOnlyShapeNames), std::end(kExactOnlyShapeNames));
-  std::string list = names.front();
-  for (std::size_t i = 1; i < names.size(); ++i)
-    list += (i + 1 == names.size() ? " and " : ", ") + names[i];
-  return list;
-}
-
-std::string Describe(const RenderJob& job) {
-  return job.shapeName + " at \"" + job.frequencyText + "\"";
-}
-
-// Where writing `path` lands: symbolic links followed, dangling ones too, since writing through
-// one creates the file it names.
-std::string LandingName(const std::string& path) {
-  constexpr int kMostLinksFollowed = 40;
-  fs::path landing = path;
-  std::error_code error;
-  for (int followed = 0; followed < kMostLinksFollowed && fs::is_symlink(landing, error);
-       ++followed) {
-    const fs::path target = fs::read_symlink(landing, error);
-    if (error) break;
-    landing = target.is_absolute() ? target : landing.parent_path() / target;
-  }
-  return fs::absolute(landing, error).lexically_normal().string();
-}
-
-// Two names for one file: the same path spelled differently, links to one name, or hard links to
-// one existing file.
-std::string SameFileFault(const std::vector<RenderJob>& jobs, const std::string& inversePath) {
-  if (jobs.size() > 1 && jobs.front().path == kStandardOutputName)
-    return "--output - writes one file, but the lists ask for " + std::to_string(jobs.size());
-  if (!inversePath.empty() && jobs.size() > 1)
-    return "--inverse writes one filter, but the lists ask for " + std::to_string(jobs.size()) +
-           " sweeps";
-  if (!inversePath.empty() && LandingName(inversePath) == LandingName(jobs.front().path))
-    return "--inverse and --output name the same file " + inversePath;
-  std::map<std::string, const RenderJob*> byName;
-  std::map<std::pair<dev_t, ino_t>, const RenderJob*> byFile;
-  for (const RenderJob& job : jobs) {
-    const std::string name = job.path == kStandardOutputName ? job.path : LandingName(job.path);
-    const RenderJob* other = nullptr;
-    if (auto [at, added] = byName.emplace(name, &job); !added) other = at->second;
-    struct stat status {};
-    if (other == nullptr && job.path != kStandardOutputName &&
-        ::stat(job.path.c_str(), &status) == 0) {
-      if (auto [at, added] = byFile.emplace(std::pair{status.st_dev, status.st_ino}, &job); !added)
-        other = at->second;
-    }
-    if (other != nullptr)
-      return "--output would write " + Describe(*other) + " and " + Describe(job) +
-             " to the same file " +
-             (job.path == other->path ? job.path : other->path + " = " + job.path) +
-             "; name each by {shape}, {frequency} or {rendered}";
-  }
-  return "";
-}
-
-std::string RequestFault(const RenderOptions& options) {
-  for (const std::string& shape : options.shapes)
-    if (ShapeCodeNamed(shape) == 0)
-      return "--shape: unknown shape \"" + shape + "\"; known are " + KnownShapes();
-  if (options.outputGiven && options.outputTemplate.empty())
-    return "--output: the file name is empty";
-  if (const std::string fault = AmplitudeFault(options); !fault.empty()) return fault;
-  return options.outputGiven ? OutputTemplateFault(options.outputTemplate) : "";
+// A float as its own shortest text reads back in double: "0.1", not 0.10000000149011612.
+double ShortestDouble(float value) {
+  if (!std::isfinite(value)) return value;
+  const std::string text = NumberText(value);
+  double shortest = 0;
+  std::from_chars(text.data(), text.data() + text.size(), shortest);
+  return shortest;
 }
 
 // The window's amplitude text is read unless a level in dBFS takes its place.
-bool ReadsAmplitude(const RenderPlan& plan, const RenderOptions& options) {
-  return !plan.exact || (options.peakText.empty() && options.rmsText.empty());
+bool ReadsAmplitude(const RenderRequest& request) {
+  return !request.exact || request.level.kind == LevelKind::kPercent;
 }
 
-void NoteClamps(RenderPlan& plan, const RenderOptions& options) {
+bool ParametersClamped(const RenderRequest& request) {
+  return (ReadsAmplitude(request) && ClampAmplitude(request.amplitude) != request.amplitude) ||
+         (!request.exact && !(ClampLength(request.length) == request.length));
+}
+
+// The window's rendering of the texts, as a save from the window would make it.
+std::string PlanWindowJob(const RenderRequest& request, const ShapeRow& shape, float frequency,
+                          RenderJob& job, std::string& rendered) {
+  const RenderOutcome planned =
+      PlanFrequency(frequency, request.length, static_cast<std::uint32_t>(request.rate));
+  // The frames are counted once rendered; until then, as many as the length makes.
+  job.file.layout = {SampleFormat::kPcm16, static_cast<std::uint32_t>(request.rate),
+                     static_cast<std::uint16_t>(request.channels),
+                     static_cast<std::uint64_t>(ClampLength(request.length) * request.rate)};
+  job.file.source = WindowRendering(shape.windowCode, frequency, request.amplitude, request.length,
+                                    request.channels, request.rate);
+  job.report.rendered = ShortestDouble(planned.frequency);
+  job.report.amplitude = static_cast<double>(ClampAmplitude(request.amplitude));
+  job.report.length = ShortestDouble(ClampLength(request.length));
+  job.report.clamped = planned.frequencyClamped || ParametersClamped(request);
+  rendered = NumberText(planned.frequency);
+  return "";
+}
+
+// A sweep's inverse filter, from the sweep as it is written, mono float32 beside it.
+std::shared_ptr<const FileJob> InverseFilterJob(const RenderRequest& request,
+                                                const ExactSignal& exact) {
+  std::vector<double> sweep(exact.signal.frames);
+  exact.signal.values(0, sweep.size(), sweep.data());
+  for (double& value : sweep) value *= exact.encoding.gain;
+  auto filter = std::make_shared<const InverseFilter>(
+      InverseFilterOf(sweep, exact.signal.frequency, *exact.signal.sweepEnd, request.rate));
+  const ValueSource taps = [filter](std::uint64_t first, std::size_t count, double* out) {
+    std::copy_n(filter->taps.begin() + static_cast<std::ptrdiff_t>(first), count, out);
+  };
+  auto job = std::make_shared<FileJob>();
+  job->path = request.inversePath;
+  job->layout = {SampleFormat::kFloat32, static_cast<std::uint32_t>(request.rate), 1,
+                 filter->taps.size()};
+  job->source =
+      ExactRendering(taps, filter->taps.size(), {SampleFormat::kFloat32, 1, 1.0, false, 0});
+  return job;
+}
+
+std::string PlanExactJob(const RenderRequest& request, const ShapeRow& shape,
+                         const std::string& frequencyText, float frequency, RenderJob& job,
+                         std::string& rendered) {
+  // Only the window's shapes read their frequency as the window does.
+  const RenderOutcome clamp =
+      shape.windowCode != 0
+          ? ClampFrequencyForRate(frequency, static_cast<std::uint32_t>(request.rate))
+          : RenderOutcome{frequency, false, {}};
+  ExactSignal exact = PlanExactSignal(request, shape, frequencyText, clamp.frequency);
+  if (!exact.fault.empty()) return exact.fault;
+  const SignalPlan& signal = exact.signal;
+  if (!request.inversePath.empty() && signal.frames > kLongestInverseSweep)
+    return "--inverse: the sweep has " + std::to_string(signal.frames) +
+           " frames; its inverse is made for at most " + std::to_string(kLongestInverseSweep);
+  StreamLayout& layout = job.file.layout;
+  layout = {request.format, static_cast<std::uint32_t>(request.rate),
+            static_cast<std::uint16_t>(request.channels), signal.frames};
+  layout.loop = request.loop;
+  layout.loopFrequency = signal.frequency;
+  job.report.rendered = signal.frequency;
+  job.report.amplitude = exact.encoding.gain * signal.levels.peak * kPercent;
+  job.report.length = static_cast<double>(signal.frames) / request.rate;
+  job.report.clamped = clamp.frequencyClamped || ParametersClamped(request);
+  job.report.signal = signal.report;
+  if (!request.inversePath.empty() && signal.sweepEnd) {
+    job.inverse = InverseFilterJob(request, exact);
+    job.report.signal.push_back({"inverse", request.inversePath});
+    job.report.signal.push_back({"inverse_lag", signal.frames});
+  }
+  job.file.source = ExactRendering(signal.values, signal.frames, exact.encoding);
+  rendered = NumberText(signal.frequency);
+  return "";
+}
+
+std::string PlanJob(const RenderRequest& request, const ShapeRow& shape,
+                    const std::string& frequencyText, RenderJob& job) {
+  const float frequency = ReadDecimalText(frequencyText);
+  job.report.shape = shape.name;
+  job.report.frequencyText = frequencyText;
+  job.report.exact = request.exact;
+  std::string rendered;
+  const std::string fault =
+      request.exact ? PlanExactJob(request, shape, frequencyText, frequency, job, rendered)
+                    : PlanWindowJob(request, shape, frequency, job, rendered);
+  if (!fault.empty()) return fault;
+  const NameFields fields{shape.name, frequencyText, rendered, std::to_string(request.rate),
+                          std::to_string(request.channels)};
+  job.file.path =
+      request.run.outputGiven ? ExpandOutputTemplate(request.outputTemplate, fields) : "";
+  if (!request.run.outputGiven) return "";
+  const std::string containerFault = ContainerFault(job.file.type, job.file.layout);
+  return containerFault.empty() ? "" : "--output " + job.file.path + ": " + containerFault;
+}
+
+void NoteClamps(const RenderRequest& request, RenderPlan& plan) {
   std::set<std::string> noted;
   const auto note = [&](const std::string& text) {
-    if (!text.empty() && noted.insert(text).second) plan.clampNotes.push_back(text);
+    if (!text.empty() && noted.insert(text).second) plan.notes.push_back(text);
   };
-  if (ReadsAmplitude(plan, options)) note(AmplitudeClampNote(plan.amplitude));
-  if (!plan.exact) note(LengthClampNote(plan.length));
-  for (const RenderJob& job : plan.jobs)
-    note(FrequencyClampNote(job.frequencyText, job.frequency, job.planned, options.sampleRate));
-}
-
-RenderJob PlanJob(const RenderOptions& options, const RenderPlan& plan, const std::string& shape,
-                  const std::string& frequencyText) {
-  RenderJob job{
-      ShapeCodeNamed(shape), shape, frequencyText, ReadDecimalText(frequencyText), {}, {}, ""};
-  const auto rate = static_cast<std::uint32_t>(options.sampleRate);
-  std::string rendered;
-  if (plan.exact) {
-    // Only tones read their frequency as the window does; the other signals read their own.
-    job.planned = job.shapeCode < kFirstExactOnlyShape ? ClampFrequencyForRate(job.frequency, rate)
-                                                       : RenderOutcome{job.frequency, false, {}};
-    job.exact = PlanExactSignal(options, plan.request, job.shapeCode, shape, frequencyText,
-                                job.planned.frequency);
-    rendered = NumberText(job.exact.frequency);
-  } else {
-    job.planned = PlanFrequency(job.frequency, plan.length, rate);
-    rendered = NumberText(job.planned.frequency);
+  if (ReadsAmplitude(request)) note(AmplitudeClampNote(request.amplitude));
+  if (!request.exact) note(LengthClampNote(request.length));
+  for (const RenderJob& job : plan.jobs) {
+    const auto rate = static_cast<std::uint32_t>(request.rate);
+    const float given = ReadDecimalText(job.report.frequencyText);
+    const RenderOutcome planned = request.exact ? ClampFrequencyForRate(given, rate)
+                                                : PlanFrequency(given, request.length, rate);
+    if (!request.exact || ShapeNamed(job.report.shape)->windowCode != 0)
+      note(FrequencyClampNote(job.report.frequencyText, given, planned, request.rate));
   }
-  const NameFields fields{shape, frequencyText, rendered, std::to_string(options.sampleRate),
-                          std::to_string(options.channels)};
-  job.path = ExpandOutputTemplate(options.outputTemplate, fields);
-  return job;
 }
 
 }  // namespace
 
-RenderPlan PlanRenders(const RenderOptions& options) {
+RenderPlan PlanRenders(const RenderRequest& request) {
   RenderPlan plan;
-  plan.fault = RequestFault(options);
+  plan.run = request.run;
+  plan.fault = request.fault;
   if (!plan.fault.empty()) return plan;
-  plan.exact = NeedsExactRendering(options);
-  plan.amplitude = ReadIntegerText(options.amplitudeText);
-  plan.length = ReadDecimalText(options.lengthText);
-  if (plan.exact) {
-    plan.request = PlanExactRequest(options);
-    plan.fault = plan.request.fault;
-    if (!plan.fault.empty()) return plan;
-  }
-  plan.parametersClamped =
-      (ReadsAmplitude(plan, options) && ClampAmplitude(plan.amplitude) != plan.amplitude) ||
-      (!plan.exact && !(ClampLength(plan.length) == plan.length));
-  for (const std::string& shape : options.shapes)
-    for (const std::string& frequencyText : options.frequencyTexts) {
-      plan.jobs.push_back(PlanJob(options, plan, shape, frequencyText));
-      if (!plan.jobs.back().exact.fault.empty()) {
-        plan.fault = plan.jobs.back().exact.fault;
-        return plan;
-      }
+  for (const ShapeRow* shape : request.shapes)
+    for (const std::string& frequencyText : request.frequencyTexts) {
+      RenderJob job;
+      plan.fault = PlanJob(request, *shape, frequencyText, job);
+      if (!plan.fault.empty()) return plan;
+      plan.jobs.push_back(std::move(job));
     }
   // Played only, nothing written: no file names to compare.
-  if (options.outputGiven) plan.fault = SameFileFault(plan.jobs, options.inversePath);
-  if (plan.fault.empty()) NoteClamps(plan, options);
+  if (request.run.outputGiven) plan.fault = OutputConflictFault(plan.jobs, request.inversePath);
+  if (plan.fault.empty()) NoteClamps(request, plan);
   return plan;
 }

@@ -1,36 +1,52 @@
-// Every file the request asks for, named and checked before anything is written.
+// Every file the request asks for, named and checked before anything is written: where each
+// one's frames come from, how they are laid out, what file type holds them and what its report
+// line says.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "cli/exact_plan.h"
-#include "cli/render_options.h"
-#include "sound/wav_buffer.h"
+#include "cli/frame_sources.h"
+#include "cli/render_request.h"
+#include "formats/container_writer.h"
+#include "signals/shape_table.h"
 
 // Writing to standard output instead of a file.
 constexpr const char* kStandardOutputName = "-";
 
-struct RenderJob {
-  int shapeCode;
-  std::string shapeName;
+// One file: its frames, their layout (the window's count is known once rendered) and its place.
+struct FileJob {
+  std::string path;  // kStandardOutputName for standard output; empty: played only
+  FileType type = FileType::kWav;
+  StreamLayout layout{};
+  std::shared_ptr<const FrameSource> source;
+};
+
+// What a report line says of the request, before the file is written.
+struct JobReport {
+  std::string shape;
   std::string frequencyText;
-  float frequency;        // as read from the text
-  RenderOutcome planned;  // the window's rendering: what will be rendered; exact: the clamps
-  ExactSignalPlan exact;  // the exact rendering's values, frames and gain
-  std::string path;
+  double rendered = 0;   // NaN where the signal has no frequency
+  double amplitude = 0;  // percent of full scale, as rendered
+  double length = 0;     // seconds, as rendered
+  bool clamped = false;
+  bool exact = false;
+  ReportFields signal;  // what this kind of signal adds
+};
+
+struct RenderJob {
+  FileJob file;
+  JobReport report;
+  std::shared_ptr<const FileJob> inverse;  // a sweep's inverse filter, written beside it
 };
 
 struct RenderPlan {
   std::vector<RenderJob> jobs;
-  bool exact = false;  // rendered exactly, not as the window renders
-  ExactRequest request;
-  std::int64_t amplitude = 0;      // as read
-  float length = 0;                // as read
-  bool parametersClamped = false;  // the amplitude or the length
-  std::vector<std::string> clampNotes;
-  std::string fault;  // not empty: the request is wrong and nothing may be written
+  RunSettings run;
+  std::vector<std::string> notes;  // clamps and the like, told once each on standard error
+  std::string fault;               // not empty: the request is wrong and nothing may be written
 };
 
-RenderPlan PlanRenders(const RenderOptions& options);
+RenderPlan PlanRenders(const RenderRequest& request);

@@ -34,38 +34,17 @@ std::unique_ptr<AlsaPlayer> OpenPlayer(const PlayedFormat& format, std::string& 
   return player;
 }
 
-bool PlayStream(AlsaPlayer& player, const WavLayout& layout, const SampleEncoding& encoding,
-                const ValueSource& values, unsigned times, std::optional<FileMeasures>& measures,
-                std::string& message) {
-  const std::uint64_t headerBytes = WavHeader(layout).size();
-  const std::uint64_t dataEnd = headerBytes + DataBytes(layout);
-  const std::size_t frameBytes = FrameBytes(layout);
-  std::optional<WavMeter> meter;
-  if (measures)
-    meter.emplace(WavDataPlace{layout.format, layout.channels, layout.sampleRate, headerBytes,
-                               DataBytes(layout)});
+bool PlayFrames(AlsaPlayer& player, const Frames& frames, unsigned times, unsigned threads,
+                const FrameSink& firstPass, std::string& message) {
   for (unsigned pass = 0; pass < times; ++pass) {
-    std::uint64_t at = 0;
     std::string reason;
-    // The stream's pieces are the header, whole frames, then the pad byte.
-    const bool played =
-        StreamWavFile(layout, encoding, values, [&](const std::uint8_t* bytes, std::size_t count) {
-          if (meter && pass == 0) meter->Add(bytes, count);
-          const bool samples = at >= headerBytes && at < dataEnd;
-          at += count;
-          return !samples || player.Play(bytes, count / frameBytes, Interrupted, reason);
-        });
+    const bool played = frames.Stream(
+        [&](const std::uint8_t* encoded, std::size_t count) {
+          if (pass == 0 && firstPass && !firstPass(encoded, count)) return false;
+          return player.Play(encoded, count, Interrupted, reason);
+        },
+        threads);
     if (!played) return Unheard(reason, message);
-  }
-  if (meter) measures = meter->Finish();
-  return Heard(player, message);
-}
-
-bool PlaySamples(AlsaPlayer& player, const std::uint8_t* samples, std::size_t frames,
-                 unsigned times, std::string& message) {
-  for (unsigned pass = 0; pass < times; ++pass) {
-    std::string reason;
-    if (!player.Play(samples, frames, Interrupted, reason)) return Unheard(reason, message);
   }
   return Heard(player, message);
 }

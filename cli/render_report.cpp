@@ -1,27 +1,17 @@
 #include "cli/render_report.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <nlohmann/json.hpp>
 
-#include "cli/render_options.h"
+#include "encode/levels.h"
 
 namespace {
 
-// The value as read, and the text too when it is not simply that value.
-std::string Given(const std::string& text, float value, const char* unit) {
-  const std::string read = NumberText(value) + unit;
-  if (text == NumberText(value)) return read;
-  return "\"" + text + "\" (read as " + read + ")";
-}
+// Keys stay in the order they are added: the report reads in a fixed order.
+using Json = nlohmann::ordered_json;
 
-std::string ClampNote(const std::string& given, bool above, const std::string& bound,
-                      const std::string& rendered) {
-  return given + (above ? " is above " : " is below ") + bound + ": rendered " + rendered;
-}
-
-}  // namespace
-
+// Whole numbers without a fraction ("997", not "997.0"), the rest by the shortest text that reads
+// back as the same double, and null where it is not finite.
 Json JsonNumber(double value) {
   constexpr double kWholeNumbersExactBelow = 9007199254740992.0;  // 2^53
   if (!std::isfinite(value)) return nullptr;
@@ -30,59 +20,18 @@ Json JsonNumber(double value) {
   return value;
 }
 
-Json JsonNumber(float value) {
-  if (!std::isfinite(value)) return nullptr;
-  const std::string text = NumberText(value);
-  double shortest = 0;
-  std::from_chars(text.data(), text.data() + text.size(), shortest);
-  return JsonNumber(shortest);
+Json JsonValue(const ReportValue& value) {
+  if (const auto* number = std::get_if<double>(&value)) return JsonNumber(*number);
+  if (const auto* list = std::get_if<std::vector<double>>(&value)) {
+    Json array = Json::array();
+    for (double item : *list) array.push_back(JsonNumber(item));
+    return array;
+  }
+  return std::visit([](const auto& plain) { return Json(plain); }, value);
 }
 
-std::string NumberText(float value) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
-  char text[32];
-  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
-std::string NumberText(double value) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
-  char text[32];
-  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
-std::string FrequencyClampNote(const std::string& text, float given, const RenderOutcome& planned,
-                               std::int32_t sampleRate) {
-  if (!planned.frequencyClamped) return "";
-  const std::string bound = std::string(planned.fieldText) + " Hz";
-  const std::string rendered = NumberText(planned.frequency) + " Hz";
-  const std::string subject = Given(text, given, " Hz");
-  if (std::isnan(given)) return subject + " is not a number: rendered " + rendered;
-  const bool above = !(given < sampleRate / 2.0);
-  const std::string where = above ? bound + " at " + std::to_string(sampleRate) + " Hz" : bound;
-  return ClampNote(subject, above, where, rendered);
-}
-
-std::string AmplitudeClampNote(std::int64_t given) {
-  const std::int64_t rendered = ClampAmplitude(given);
-  if (rendered == given) return "";
-  const std::string bound = std::to_string(rendered) + " %";
-  return ClampNote(std::to_string(given) + " %", given > rendered, bound, bound);
-}
-
-std::string LengthClampNote(float given) {
-  const float rendered = ClampLength(given);
-  if (rendered == given) return "";
-  const std::string bound = NumberText(rendered) + " s";
-  if (std::isnan(given)) return "NaN s is not a number: rendered " + bound;
-  const std::string note = ClampNote(NumberText(given) + " s", given > rendered, bound, bound);
-  return given > rendered
-             ? note + " (--exact renders up to " + std::to_string(kLongestExactSeconds) + " s)"
-             : note;
-}
-
-Json MeasuredJson(const FileMeasures& measures) {
+// The figures of --measure with their units in their names; levels of silence are null.
+Json MeasuredJson(const FrameMeasures& measures, const std::string& sha256) {
   const auto decibels = [](double ratio) {
     return JsonNumber(kDecibelsPerFactorOfTen * std::log10(ratio));
   };
@@ -93,25 +42,32 @@ Json MeasuredJson(const FileMeasures& measures) {
           {"dc_offset", JsonNumber(measures.mean)},
           {"crest_factor_db", decibels(measures.samplePeak / rms)},
           {"loudness_lufs", JsonNumber(measures.loudness)},
-          {"sha256", measures.sha256}};
+          {"sha256", sha256.empty() ? Json(nullptr) : Json(sha256)}};
 }
 
-std::string JsonLine(const WrittenFile& file) {
-  Json line = {{"path", file.path.empty() ? Json(nullptr) : Json(file.path)},
-               {"shape", file.shape},
-               {"frequency", file.frequencyText},
-               {"rendered", file.rendered},
-               {"rate", file.sampleRate},
-               {"channels", file.channels},
-               {"amplitude", file.amplitude},
-               {"length", file.length},
-               {"data_bytes", file.dataBytes},
-               {"clamped", file.clamped},
-               {"render", file.exact ? "exact" : "window"},
-               {"format", file.format},
-               {"frames", file.frames}};
-  line.update(file.signalKeys);
-  if (!file.measured.is_null()) line["measured"] = file.measured;
-  if (file.played > 0) line["played"] = file.played;
+}  // namespace
+
+std::string JsonLine(const JobOutcome& outcome) {
+  const RenderJob& job = outcome.job;
+  const JobReport& report = job.report;
+  const StreamLayout& layout = job.file.layout;
+  const std::uint64_t frames = outcome.file.frames;
+  Json line = {{"path", outcome.written ? Json(job.file.path) : Json(nullptr)},
+               {"shape", report.shape},
+               {"frequency", report.frequencyText},
+               {"rendered", JsonNumber(report.rendered)},
+               {"rate", layout.sampleRate},
+               {"channels", layout.channels},
+               {"amplitude", JsonNumber(report.amplitude)},
+               {"length", JsonNumber(report.length)},
+               {"data_bytes", frames * layout.channels * BytesPerSample(layout.format)},
+               {"clamped", report.clamped},
+               {"render", report.exact ? "exact" : "window"},
+               {"format", SampleFormatName(layout.format)},
+               {"frames", frames}};
+  for (const ReportField& field : report.signal) line[field.key] = JsonValue(field.value);
+  if (outcome.file.measures)
+    line["measured"] = MeasuredJson(*outcome.file.measures, outcome.file.sha256);
+  if (outcome.played > 0) line["played"] = outcome.played;
   return line.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
 }

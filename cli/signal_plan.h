@@ -1,28 +1,22 @@
-// The signals only the exact rendering makes (sweeps, noise, multitones), band-limited shapes and
-// fades: each planned into values, a length and a gain before anything is written.
+// One file of the exact rendering: its shape's generator planned from the request, at the level
+// asked for, with its fades, encoded as the request says.
 #pragma once
 
 #include <string>
 
-#include "cli/exact_plan.h"
-#include "cli/render_options.h"
+#include "cli/render_request.h"
+#include "encode/sample_encoding.h"
+#include "signals/shape_table.h"
 
-// After the window's four shapes (codes 1 to 4).
-enum ExactOnlyShape : int {
-  kShapeSweep = 101,
-  kShapeLinearSweep,
-  kShapeWhite,
-  kShapeWhiteUniform,
-  kShapePink,
-  kShapeMultitone
+struct ExactSignal {
+  SignalPlan signal;  // unit values, fades applied
+  SampleEncoding encoding;
+  std::string fault;  // not empty: refused, nothing is written
 };
-constexpr const char* kExactOnlyShapeNames[] = {"sweep",         "linear-sweep", "white",
-                                                "white-uniform", "pink",         "multitone"};
-constexpr int kFirstExactOnlyShape = kShapeSweep;
 
-// Whether a shape needs the exact rendering, or an option of this file's asks for it.
-bool NeedsExactSignal(const RenderOptions& options);
-// Any shape's plan in the exact rendering; `frequency` is the tone's, as read and clamped.
-ExactSignalPlan PlanExactSignal(const RenderOptions& options, const ExactRequest& request,
-                                int shape, const std::string& shapeName,
-                                const std::string& frequencyText, float frequency);
+// `frequency` is a tone's, read from `frequencyText` as the window reads its field and clamped.
+ExactSignal PlanExactSignal(const RenderRequest& request, const ShapeRow& shape,
+                            const std::string& frequencyText, float frequency);
+// "--periodic applies to white and pink, not to sine": the first option given that the shape does
+// not take; "" when it takes them all.
+std::string UntakenOptionFault(const RenderRequest& request, const ShapeRow& shape);

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "wav/sample_encoding.h"
+#include "encode/sample_encoding.h"
 
 struct PlayedFormat {
   SampleFormat format;

@@ -1,7 +1,5 @@
 #include "signals/bandlimited.h"
 
-#include "sound/wav_buffer.h"
-
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -15,8 +13,8 @@ double HarmonicSum(int shape, double sine, double cosine, std::uint64_t highest)
   for (std::uint64_t h = 1; h <= highest; ++h) {
     const double weight = 1.0 / static_cast<double>(h);
     switch (shape) {
-      case kShapeSaw: sum += (h % 2 == 1 ? weight : -weight) * sineNow; break;
-      case kShapeSquare:
+      case kToneSaw: sum += (h % 2 == 1 ? weight : -weight) * sineNow; break;
+      case kToneSquare:
         if (h % 2 == 1) sum += weight * sineNow;
         break;
       default:
@@ -31,8 +29,8 @@ double HarmonicSum(int shape, double sine, double cosine, std::uint64_t highest)
     cosineNow = cosineNext;
   }
   switch (shape) {
-    case kShapeSaw: return 2 / kPi * sum;
-    case kShapeSquare: return -4 / kPi * sum;
+    case kToneSaw: return 2 / kPi * sum;
+    case kToneSquare: return -4 / kPi * sum;
     default: return -8 / (kPi * kPi) * sum;
   }
 }
@@ -46,7 +44,7 @@ std::uint64_t HighestHarmonic(const ExactTone& tone) {
 
 void RenderBandlimitedValues(const ExactTone& tone, std::uint64_t first, std::size_t count,
                              double* out) {
-  if (tone.shape == kShapeSine) {
+  if (tone.shape == kToneSine) {
     RenderToneValues(tone, first, count, out);
     return;
   }

@@ -4,7 +4,6 @@
 #include <numeric>
 
 #include "signals/plain_math.h"
-#include "sound/wav_buffer.h"
 
 namespace {
 
@@ -59,11 +58,11 @@ std::uint64_t HalfShiftedDouble(std::uint64_t r, std::uint64_t period) {
 
 double ShapeValue(int shape, std::uint64_t r, std::uint64_t period) {
   switch (shape) {
-    case kShapeSine: return SineOfCycleFraction(r, period);
-    case kShapeSaw:
+    case kToneSine: return SineOfCycleFraction(r, period);
+    case kToneSaw:
       return static_cast<double>(HalfShiftedDouble(r, period)) / static_cast<double>(period) - 1.0;
-    case kShapeSquare: return HalfShiftedDouble(r, period) < period ? 1.0 : -1.0;
-    case kShapeTriangle: {
+    case kToneSquare: return HalfShiftedDouble(r, period) < period ? 1.0 : -1.0;
+    case kToneTriangle: {
       const double x = static_cast<double>(r) / static_cast<double>(period);
       return 2 * r < period ? 4.0 * x - 1.0 : 3.0 - 4.0 * x;
     }
@@ -73,10 +72,10 @@ double ShapeValue(int shape, std::uint64_t r, std::uint64_t period) {
 
 double ContinuousMeanSquare(int shape) {
   switch (shape) {
-    case kShapeSine: return 0.5;
-    case kShapeSquare: return 1.0;
-    case kShapeSaw:
-    case kShapeTriangle: return 1.0 / 3.0;
+    case kToneSine: return 0.5;
+    case kToneSquare: return 1.0;
+    case kToneSaw:
+    case kToneTriangle: return 1.0 / 3.0;
     default: return 0.0;
   }
 }
@@ -108,7 +107,7 @@ void RenderToneValues(const ExactTone& tone, std::uint64_t first, std::size_t co
   // Where the block starts is computed from its first frame; within it the position steps on in
   // whole numbers, which is exact.
   std::uint64_t r = MultiplyModulo(first % tone.period, step, tone.period);
-  if (tone.shape == kShapeSine) {
+  if (tone.shape == kToneSine) {
     RenderSineValues(tone, r, count, out);
     return;
   }

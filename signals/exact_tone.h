@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
-// `cycles` whole cycles of the shape over `period` frames. Shapes are the engine's codes (sine,
-// saw, square, triangle) and start where the window's do.
+// The window's four shapes, with its engine's codes; each starts where the window's does.
+enum ToneShape : int { kToneSine = 1, kToneSaw, kToneSquare, kToneTriangle };
+
+// `cycles` whole cycles of the shape over `period` frames.
 struct ExactTone {
-  int shape;
+  int shape;  // a ToneShape
   std::uint64_t cycles;
   std::uint64_t period;
 };

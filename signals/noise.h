@@ -6,6 +6,8 @@
 #include <cstdint>
 
 enum class NoiseKind { kGaussian, kUniform };
+// The noises, as the shape table's rows name them.
+enum NoiseColour : int { kWhiteNoise, kUniformNoise, kPinkNoise };
 
 // Gaussian values have a variance of 1; uniform ones lie in (-1, 1].
 void RenderNoiseValues(NoiseKind kind, std::uint64_t seed, std::uint64_t first, std::size_t count,

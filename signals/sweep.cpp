@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "signals/number_text.h"
 #include "signals/plain_math.h"
+#include "signals/shape_table.h"
 
 namespace {
 
@@ -11,6 +13,7 @@ constexpr double kSemitone = 1.0 / 12.0;  // of an octave
 // e^{t/L} is computed afresh at every multiple of this many frames and stepped by a table in
 // between: one product a frame instead of an exponential, the same whatever the blocks.
 constexpr std::uint64_t kExpStepFrames = 64;
+constexpr double kLowestSweepFrequency = 1.0;  // Hz
 
 // Cycles the sweep has made at time t: the integral of its frequency.
 double CyclesAt(const Sweep& sweep, double t) {
@@ -55,4 +58,36 @@ void RenderSweepValues(const Sweep& sweep, std::uint64_t first, std::size_t coun
     for (std::uint64_t k = frame - anchor; k < kExpStepFrames && i < count; ++k, ++i)
       out[i] = SineOfCycles(cyclesPerE * (atAnchor * steps[k] - 1.0));
   }
+}
+
+SignalPlan PlanSweepSignal(const ShapeRow& row, const SignalRequest& request) {
+  const double rate = request.rate;
+  const double f1 = request.frequencies.at(0), f2 = request.frequencies.at(1);
+  const bool exponential = row.kind == kExponentialSweep;
+  for (double f : {f1, f2})
+    if (!(f >= kLowestSweepFrequency && f <= rate / 2))
+      return RefusedSignal("a sweep stays within " + NumberText(kLowestSweepFrequency) + " Hz to " +
+                               NumberText(rate / 2) + " Hz at " + NumberText(rate) + " Hz",
+                           true);
+  if (exponential && !(f2 > f1))
+    return RefusedSignal("an exponential sweep rises; give F1 below F2 (linear-sweep may fall)",
+                         true);
+  const Sweep sweep =
+      PlanSweep(exponential, f1, f2, static_cast<double>(request.frames) / rate, rate);
+  if (sweep.frames < 2)
+    return RefusedSignal(std::string("a ") + row.name + " of " + NumberText(f1) + ":" +
+                         NumberText(f2) + " needs a longer --length");
+  SignalPlan plan;
+  plan.frames = sweep.frames;
+  plan.frequency = f1;
+  plan.sweepEnd = f2;
+  plan.values = [sweep](std::uint64_t first, std::size_t count, double* out) {
+    RenderSweepValues(sweep, first, count, out);
+  };
+  plan.report.push_back({"rendered_end", f2});
+  if (exponential) plan.report.push_back({"sweep_rate_l", sweep.L});
+  // A swept sine peaks at 1 and reads as a sine does.
+  plan.levels = {1.0, 0.5};
+  plan.defaultFadeOutSeconds = LastSemitoneSeconds(sweep);
+  return plan;
 }

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// The laws, as the shape table's rows name them.
+enum SweepLaw : int { kExponentialSweep, kLinearSweep };
+
 struct Sweep {
   bool exponential;
   double f1, f2;    // Hz

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "toolkit/file_descriptor.h"
+#include "files/file_descriptor.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -30,7 +30,7 @@ bool ConnectsLocally(const std::string& path) {
   }
   std::memcpy(address.sun_path, path.data(), path.size());
   const socklen_t length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size());
-  toolkit::Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  files::Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   return socket.get() >= 0 &&
          ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0;
 }
@@ -66,8 +66,8 @@ class CaughtStandardError {
       ::dup2(saved_.get(), STDERR_FILENO);
     }
   }
-  toolkit::Descriptor saved_;
-  toolkit::Descriptor sink_;
+  files::Descriptor saved_;
+  files::Descriptor sink_;
 };
 
 // A real connection, as Qt's own would be made, so that a server that is there but refuses this

@@ -1,25 +1,23 @@
-// Files for writing, by number, and the few path operations around them.
+// Files for writing, by number, and their sizes.
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <map>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "toolkit/file_errors.h"
+#include "files/file_errors.h"
 #include "toolkit/plain_internals.h"
 #include "toolkit/toolkit_testing.h"
 
 namespace toolkit {
 namespace {
 
-std::map<int, std::FILE*> files;
-thread_local std::string lastErrorText;
+std::map<int, std::FILE*> openFiles;
 
 bool Fail() {
-  NoteFileError(errno);
+  files::NoteFileError(errno);
   return false;
 }
 
@@ -42,35 +40,23 @@ bool Finish(std::FILE* file) {
 }
 
 void Forget(int number) {
-  auto found = files.find(number);
-  if (found != files.end()) {
+  auto found = openFiles.find(number);
+  if (found != openFiles.end()) {
     Finish(found->second);
-    files.erase(found);
+    openFiles.erase(found);
   }
 }
 
 std::FILE* FindFile(int number) {
-  auto found = files.find(number);
-  return found == files.end() ? nullptr : found->second;
+  auto found = openFiles.find(number);
+  return found == openFiles.end() ? nullptr : found->second;
 }
 
 }  // namespace
 
-void NoteFileError(int error) {
-  // A failure is never reported without a reason, even where the system gave none.
-  lastErrorText = error == 0 ? std::string("Unknown error") : std::strerror(error);
-}
-
-void NoteFolderError(int error, const std::string& folder) {
-  NoteFileError(error);
-  lastErrorText += " (the folder " + folder + ")";
-}
-
-void NoteFileErrorText(const std::string& reason) { lastErrorText = reason; }
-
 void ReleaseFiles() {
-  while (!files.empty()) {
-    Forget(files.begin()->first);
+  while (!openFiles.empty()) {
+    Forget(openFiles.begin()->first);
   }
 }
 
@@ -90,11 +76,6 @@ long long FileSize(const std::string& path) {
   return static_cast<long long>(status.st_size);
 }
 
-bool PathExists(const std::string& path) {
-  struct stat status {};
-  return ::lstat(path.c_str(), &status) == 0;
-}
-
 ObjectRef CreateFile(int number, const std::string& path) {
   Forget(number);
   std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -102,14 +83,14 @@ ObjectRef CreateFile(int number, const std::string& path) {
     Fail();
     return 0;
   }
-  files[number] = file;
+  openFiles[number] = file;
   return RefOf(file);
 }
 
 bool WriteData(int number, const void* data, std::size_t length) {
   std::FILE* file = FindFile(number);
   if (file == nullptr) {
-    NoteFileError(EBADF);
+    files::NoteFileError(EBADF);
     return false;
   }
   if (length == 0) {
@@ -121,11 +102,9 @@ bool WriteData(int number, const void* data, std::size_t length) {
 bool CloseFile(int number) {
   std::FILE* file = FindFile(number);
   if (file == nullptr) {
-    NoteFileError(EBADF);
+    files::NoteFileError(EBADF);
     return false;
   }
-  files.erase(number);
+  openFiles.erase(number);
   return Finish(file);
 }
-
-std::string LastFileError() { return lastErrorText; }

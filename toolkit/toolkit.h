@@ -208,7 +208,7 @@ std::string AskSaveFileName(const std::string& title, const std::string& default
 // ---- files -----------------------------------------------------------------------------------
 
 // In their own header: they need no display, and the render command uses them alone.
-#include "toolkit/files.h"
+#include "files/file_writer.h"
 
 // ---- web -------------------------------------------------------------------------------------
 

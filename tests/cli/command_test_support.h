@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/render_jobs.h"
 #include "cli/render_options.h"
+#include "cli/render_plan.h"
+#include "cli/render_request.h"
 
 namespace command_test {
 
@@ -40,6 +43,16 @@ inline ParsedCommandLine Parse(std::vector<std::string> words) {
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+// The plan of a command line, as main() makes it.
+inline RenderPlan PlanOf(const std::vector<std::string>& words) {
+  return PlanRenders(ReadRequest(Parse(words).options));
+}
+
+// Runs the plan without report lines; the exit code.
+inline int RunQuietly(const RenderPlan& plan) {
+  return RunRenderJobs(plan, [](const JobOutcome&) {});
 }
 
 }  // namespace command_test

@@ -10,19 +10,22 @@
 #include <utility>
 #include <vector>
 
-#include "cli/render_jobs.h"
-#include "cli/render_options.h"
-#include "cli/render_plan.h"
-#include "measure/wav_meter.h"
+#include "cli/signal_plan.h"
+#include "encode/frame_stream.h"
+#include "formats/wav_container.h"
+#include "measure/file_digest.h"
+#include "measure/frame_meter.h"
+#include "sound/wav_buffer.h"
 #include "tests/cli/command_test_support.h"
-#include "wav/wav_stream.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using command_test::Bytes;
 using command_test::Parse;
+using command_test::PlanOf;
 using command_test::ReadFile;
+using command_test::RunQuietly;
 using command_test::TemporaryFolder;
 
 // Runs the command in process and returns its plan's fault ("" when it ran, and succeeded).
@@ -30,10 +33,32 @@ std::string Render(std::vector<std::string> words, const std::string& output) {
   words.insert(words.end(), {"--quiet", "--output", output});
   const ParsedCommandLine parsed = Parse(words);
   if (parsed.finished) return "finished with " + std::to_string(parsed.exitCode);
-  const RenderPlan plan = PlanRenders(parsed.options);
+  const RenderPlan plan = PlanOf(words);
   if (!plan.fault.empty()) return plan.fault;
-  EXPECT_EQ(RunRenderJobs(plan, parsed.options), 0);
+  EXPECT_EQ(RunQuietly(plan), 0);
   return "";
+}
+
+// Collects a file's bytes in memory.
+class MemoryOutput : public ByteOutput {
+ public:
+  bool Write(const std::uint8_t* bytes, std::size_t count) override {
+    bytes_.insert(bytes_.end(), bytes, bytes + count);
+    return true;
+  }
+  const Bytes& bytes() const { return bytes_; }
+
+ private:
+  Bytes bytes_;
+};
+
+// The exact signal of a command line's first file, as its plan makes it.
+ExactSignal SignalOf(std::vector<std::string> words) {
+  words.insert(words.end(), {"--output", "x.wav"});
+  const RenderRequest request = ReadRequest(Parse(words).options);
+  EXPECT_EQ(request.fault, "");
+  const std::string& text = request.frequencyTexts.front();
+  return PlanExactSignal(request, *request.shapes.front(), text, ReadDecimalText(text));
 }
 
 struct ReadBack {
@@ -153,17 +178,21 @@ TEST(ExactRendering, Rf64ReadsBackWithItsSizesInTheDs64Chunk) {
   const SampleEncoding encoding{SampleFormat::kPcm24, 2, 0.5, false, 1};
   TemporaryFolder folder;
   const std::string path = folder / "rf64.wav";
-  std::ofstream out(path, std::ios::binary);
-  ASSERT_TRUE(StreamWavFile(
-      layout, encoding,
+  MemoryOutput output;
+  const std::unique_ptr<ContainerWriter> wav = MakeWavWriter(layout);
+  ASSERT_TRUE(wav->Begin(output));
+  ASSERT_TRUE(StreamEncodedFrames(
       [](std::uint64_t first, std::size_t count, double* values) {
         for (std::size_t i = 0; i < count; ++i) values[i] = (first + i) % 2 ? 0.5 : -0.5;
       },
-      [&out](const std::uint8_t* bytes, std::size_t count) {
-        out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(count));
-        return out.good();
+      encoding, layout.frames,
+      [&wav](const std::uint8_t* bytes, std::size_t frames) {
+        return wav->AddFrames(bytes, frames);
       }));
-  out.close();
+  ASSERT_TRUE(wav->End());
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(output.bytes().data()),
+             static_cast<std::streamsize>(output.bytes().size()));
   const Bytes bytes = ReadFile(path);
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RF64");
   EXPECT_EQ(bytes.size(), WavFileBytes(layout));
@@ -243,16 +272,17 @@ TEST(ExactRendering, LoopsAreSeamlessAndBlocksJobsAndBuildsChangeNoByte) {
   EXPECT_NE(ReadFile(folder / "1-997.wav"), ReadFile(folder / "1-1000.wav"));
 }
 
-// The file's bytes, made in blocks of `blockFrames` on `threads` threads.
-Bytes StreamedBytes(const ExactSignalPlan& signal, std::size_t blockFrames, unsigned threads) {
-  const WavLayout layout{SampleFormat::kPcm24, 48000, 2, signal.frames};
-  const SampleEncoding encoding{SampleFormat::kPcm24, 2, signal.gain, false, 0};
+// The encoded frames, made in blocks of `blockFrames` on `threads` threads.
+Bytes StreamedBytes(const ExactSignal& exact, std::size_t blockFrames, unsigned threads) {
   Bytes bytes;
-  const ByteSink sink = [&bytes](const std::uint8_t* data, std::size_t count) {
-    bytes.insert(bytes.end(), data, data + count);
-    return true;
-  };
-  EXPECT_TRUE(StreamWavFile(layout, encoding, signal.values, sink, blockFrames, threads));
+  const std::size_t frameBytes = exact.encoding.channels * BytesPerSample(exact.encoding.format);
+  EXPECT_TRUE(StreamEncodedFrames(
+      exact.signal.values, exact.encoding, exact.signal.frames,
+      [&](const std::uint8_t* data, std::size_t frames) {
+        bytes.insert(bytes.end(), data, data + frames * frameBytes);
+        return true;
+      },
+      blockFrames, threads));
   return bytes;
 }
 
@@ -268,57 +298,52 @@ TEST(ExactRendering, ValuesDoNotDependOnBlocksOrderOrThreads) {
   };
   for (std::vector<std::string> words : requests) {
     SCOPED_TRACE(words[1]);
-    words.insert(words.end(), {"--rate", "48000", "--samples", "1500007", "--output", "x.wav"});
-    const RenderPlan plan = PlanRenders(Parse(words).options);
-    ASSERT_EQ(plan.fault, "");
-    const ExactSignalPlan& signal = plan.jobs.front().exact;
-    const Bytes whole = StreamedBytes(signal, kStreamBlockFrames, 1);
-    EXPECT_TRUE(StreamedBytes(signal, 1000, 3) == whole);
-    const Levels one = MeasureLevels(signal.values, signal.frames, 1);
-    const Levels three = MeasureLevels(signal.values, signal.frames, 3);
+    words.insert(words.end(), {"--rate", "48000", "--channels", "2", "--format", "pcm24",
+                               "--samples", "1500007"});
+    const ExactSignal exact = SignalOf(words);
+    ASSERT_EQ(exact.fault, "");
+    const Bytes whole = StreamedBytes(exact, kStreamBlockFrames, 1);
+    EXPECT_TRUE(StreamedBytes(exact, 1000, 3) == whole);
+    const Levels one = MeasureLevels(exact.signal.values, exact.signal.frames, 1);
+    const Levels three = MeasureLevels(exact.signal.values, exact.signal.frames, 3);
     EXPECT_EQ(one.peak, three.peak);
     EXPECT_EQ(one.meanSquare, three.meanSquare);
     // Blocks asked for backwards, each straddling pink noise's own blocks, give the same values.
     std::vector<double> forwards(200000), backwards(forwards.size());
-    signal.values(1000000, forwards.size(), forwards.data());
+    exact.signal.values(1000000, forwards.size(), forwards.data());
     for (std::size_t at = forwards.size(); at > 0; at -= 40000)
-      signal.values(1000000 + at - 40000, 40000, backwards.data() + at - 40000);
+      exact.signal.values(1000000 + at - 40000, 40000, backwards.data() + at - 40000);
     EXPECT_TRUE(forwards == backwards);
   }
 }
 
-TEST(ExactRendering, MeasuresDoNotDependOnHowTheBytesArePieced) {
-  // Three channels of pcm24: frames of 9 bytes, cut by pieces of 7 and 4096 across frames.
-  const std::vector<std::string> words = {"--shape",  "white", "--channels", "3",
-                                          "--rate",   "48000", "--format",   "pcm24",
-                                          "--length", "1",     "--output",   "x.wav"};
-  const RenderPlan plan = PlanRenders(Parse(words).options);
-  ASSERT_EQ(plan.fault, "");
-  const ExactSignalPlan& signal = plan.jobs.front().exact;
-  const WavLayout layout{SampleFormat::kPcm24, 48000, 3, signal.frames};
-  const SampleEncoding encoding{SampleFormat::kPcm24, 3, signal.gain, false, 0};
-  Bytes file;
-  StreamWavFile(layout, encoding, signal.values, [&file](const std::uint8_t* data, std::size_t n) {
-    file.insert(file.end(), data, data + n);
-    return true;
-  });
-  const WavDataPlace place{SampleFormat::kPcm24, 3, 48000, WavHeader(layout).size(),
-                           DataBytes(layout)};
-  std::vector<FileMeasures> found;
-  for (std::size_t piece : {file.size(), std::size_t{7}, std::size_t{4096}}) {
-    WavMeter meter(place);
-    for (std::size_t at = 0; at < file.size(); at += piece)
-      meter.Add(file.data() + at, std::min(piece, file.size() - at));
+TEST(ExactRendering, MeasuresDoNotDependOnHowTheFramesArePieced) {
+  const ExactSignal exact = SignalOf({"--shape", "white", "--channels", "3", "--rate", "48000",
+                                      "--format", "pcm24", "--length", "1"});
+  ASSERT_EQ(exact.fault, "");
+  const Bytes frames = StreamedBytes(exact, kStreamBlockFrames, 1);
+  constexpr std::size_t kFrameBytes = 9;
+  std::vector<FrameMeasures> found;
+  std::vector<std::string> digests;
+  for (std::size_t piece : {frames.size() / kFrameBytes, std::size_t{7}, std::size_t{4096}}) {
+    FrameMeter meter({SampleFormat::kPcm24, 3, 48000});
+    FileDigest digest;
+    for (std::size_t at = 0; at < frames.size(); at += piece * kFrameBytes) {
+      const std::size_t bytes = std::min(piece * kFrameBytes, frames.size() - at);
+      meter.Add(frames.data() + at, bytes / kFrameBytes);
+      digest.Add(frames.data() + at, bytes);
+    }
     found.push_back(meter.Finish());
+    digests.push_back(digest.Finish());
   }
-  for (const FileMeasures& other : {found[1], found[2]}) {
-    EXPECT_EQ(other.sha256, found[0].sha256);
-    EXPECT_EQ(other.samplePeak, found[0].samplePeak);
-    EXPECT_EQ(other.meanSquare, found[0].meanSquare);
-    EXPECT_EQ(other.truePeak, found[0].truePeak);
-    EXPECT_EQ(other.loudness, found[0].loudness);
+  for (std::size_t other : {1, 2}) {
+    EXPECT_EQ(digests[other], digests[0]);
+    EXPECT_EQ(found[other].samplePeak, found[0].samplePeak);
+    EXPECT_EQ(found[other].meanSquare, found[0].meanSquare);
+    EXPECT_EQ(found[other].truePeak, found[0].truePeak);
+    EXPECT_EQ(found[other].loudness, found[0].loudness);
   }
-  EXPECT_EQ(found[0].sha256.size(), 64u);
+  EXPECT_EQ(digests[0].size(), 64u);
   EXPECT_GT(found[0].samplePeak, 0.0);
 }
 
@@ -406,12 +431,15 @@ TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
       {{"--shape", "pink", "--rms", "-110", "--dither", "tpdf"}, "pcm16's dither alone is louder"},
       {{"--fade-in", "2000", "--fade-out", "1500"}, "are longer than the file"},
       {{"--fade-out", "soon"}, "--fade-out: \"soon\" is not a length in milliseconds"},
-      {{"--inverse", "inverse.wav"}, "--inverse: only a sweep has an inverse filter, not a sine"},
+      {{"--inverse", "inverse.wav"}, "--inverse applies to sweep and linear-sweep, not to sine"},
       {{"--shape", "sweep", "--frequency", "20:200,20:2000", "--inverse", "i.wav"},
        "--inverse writes one filter, but the lists ask for 2 sweeps"},
       {{"--shape", "white", "--periodic", "--samples", "48001"}, "the prime factor 2087"},
-      {{"--shape", "white-uniform", "--periodic"}, "uniform noise has no spectrum to set"},
-      {{"--periodic"}, "--periodic: only noise is made periodic"},
+      {{"--shape", "white-uniform", "--periodic"},
+       "--periodic applies to white and pink, not to white-uniform"},
+      {{"--periodic"}, "--periodic applies to white and pink, not to sine"},
+      {{"--shape", "sweep", "--frequency", "20:2000", "--cycles", "3"},
+       "--cycles applies to sine, saw, square and triangle, not to sweep"},
   };
   for (const Case& c : cases) {
     std::string line;
@@ -428,8 +456,8 @@ TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
       continue;
     }
     ASSERT_FALSE(parsed.finished);
-    EXPECT_NE(PlanRenders(parsed.options).fault.find(c.message), std::string::npos)
-        << PlanRenders(parsed.options).fault;
+    const std::string fault = PlanOf(words).fault;
+    EXPECT_NE(fault.find(c.message), std::string::npos) << fault;
   }
   EXPECT_FALSE(fs::exists("never-written.wav"));
 }

@@ -12,9 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/render_jobs.h"
-#include "cli/render_options.h"
-#include "cli/render_plan.h"
 #include "cli/render_report.h"
 #include "sound/wav_buffer.h"
 #include "tests/cli/command_test_support.h"
@@ -25,7 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using command_test::Bytes;
 using command_test::Parse;
+using command_test::PlanOf;
 using command_test::ReadFile;
+using command_test::RunQuietly;
 using command_test::TemporaryFolder;
 
 // Texts a user may give: plain, clamped at either end, words, no number at all, and fractions
@@ -55,20 +54,14 @@ std::string Joined(const std::vector<std::string>& items) {
 
 // Runs the command in process; the plan's fault, or "" when it ran with `exitCode`.
 std::string RunCommand(const std::vector<std::string>& words, int& exitCode) {
-  const ParsedCommandLine parsed = Parse(words);
-  EXPECT_FALSE(parsed.finished);
-  const RenderPlan plan = PlanRenders(parsed.options);
+  EXPECT_FALSE(Parse(words).finished);
+  const RenderPlan plan = PlanOf(words);
   if (!plan.fault.empty()) return plan.fault;
-  testing::internal::CaptureStdout();
-  exitCode = RunRenderJobs(plan, parsed.options);
-  testing::internal::GetCapturedStdout();
+  exitCode = RunQuietly(plan);
   return "";
 }
 
-std::string FaultOf(const std::vector<std::string>& words) {
-  const ParsedCommandLine parsed = Parse(words);
-  return PlanRenders(parsed.options).fault;
-}
+std::string FaultOf(const std::vector<std::string>& words) { return PlanOf(words).fault; }
 
 TEST(RenderCommand, WritesTheWindowsBytesForEveryShapeFormatAndFrequencyText) {
   const std::vector<std::string> shapes(std::begin(kShapeNames), std::end(kShapeNames));
@@ -135,13 +128,12 @@ TEST(RenderCommand, SquaresAt997And1000HzHaveTheDefaultRendersFigures) {
 }
 
 TEST(RenderCommand, NamesEveryFieldAndRefusesTwoCombinationsForOneFile) {
-  const ParsedCommandLine parsed =
-      Parse({"--shape", "saw,sine", "--frequency", "30000,997.3", "--length", "0.1", "--output",
-             "{shape}_{frequency}_{rendered}_{rate}_{channels}_{x.wav"});
-  const RenderPlan plan = PlanRenders(parsed.options);
+  const RenderPlan plan =
+      PlanOf({"--shape", "saw,sine", "--frequency", "30000,997.3", "--length", "0.1", "--output",
+              "{shape}_{frequency}_{rendered}_{rate}_{channels}_{x.wav"});
   ASSERT_EQ(plan.fault, "");
   std::vector<std::string> paths;
-  for (const RenderJob& job : plan.jobs) paths.push_back(job.path);
+  for (const RenderJob& job : plan.jobs) paths.push_back(job.file.path);
   EXPECT_EQ(paths, (std::vector<std::string>{
                        "saw_30000_22050_44100_1_{x.wav", "saw_997.3_1000_44100_1_{x.wav",
                        "sine_30000_22050_44100_1_{x.wav", "sine_997.3_1000_44100_1_{x.wav"}));
@@ -180,7 +172,7 @@ TEST(RenderCommand, NamesEveryFieldAndRefusesTwoCombinationsForOneFile) {
 TEST(RenderCommand, TellsEachClampInWords) {
   const auto notesOf = [](std::vector<std::string> words) {
     words.insert(words.end(), {"--output", "{shape}{frequency}.wav"});
-    return PlanRenders(Parse(words).options).clampNotes;
+    return PlanOf(words).notes;
   };
   using Notes = std::vector<std::string>;
   EXPECT_EQ(notesOf({"--frequency", "30000"}),
@@ -202,36 +194,29 @@ TEST(RenderCommand, TellsEachClampInWords) {
 }
 
 TEST(RenderCommand, ReportLinesAreJsonWhateverTheTexts) {
-  WrittenFile file{"dir/\"q\"\\\x01\xff.wav",
-                   "sine",
-                   "997",
-                   JsonNumber(997.0f),
-                   44100,
-                   2,
-                   90,
-                   JsonNumber(0.1f),
-                   17640,
-                   false,
-                   false,
-                   "pcm16",
-                   4410};
-  EXPECT_EQ(JsonLine(file),
+  RenderJob job;
+  job.file.path = "dir/\"q\"\\\x01\xff.wav";
+  job.file.layout = {SampleFormat::kPcm16, 44100, 2, 0};
+  job.report = {"sine", "997", 997, 90, 0.1, false, false, {}};
+  WrittenFile file;
+  file.frames = 4410;
+  const auto line = [&] { return JsonLine({job, true, file, 0}); };
+  EXPECT_EQ(line(),
             "{\"path\":\"dir/\\\"q\\\"\\\\\\u0001\xef\xbf\xbd.wav\",\"shape\":\"sine\","
             "\"frequency\":\"997\",\"rendered\":997,\"rate\":44100,\"channels\":2,"
             "\"amplitude\":90,\"length\":0.1,\"data_bytes\":17640,\"clamped\":false,"
             "\"render\":\"window\",\"format\":\"pcm16\",\"frames\":4410}");
-  file.path = "h\xc3\xa9rtz \xe2\x82\xac.wav";  // valid UTF-8 passes unchanged
-  file.rendered = JsonNumber(996.6667f);
-  file.clamped = true;
-  const std::string line = JsonLine(file);
-  EXPECT_NE(line.find("\"path\":\"h\xc3\xa9rtz \xe2\x82\xac.wav\""), std::string::npos);
-  EXPECT_NE(line.find("\"rendered\":996.6667,"), std::string::npos);
-  EXPECT_NE(line.find("\"clamped\":true,"), std::string::npos);
+  job.file.path = "h\xc3\xa9rtz \xe2\x82\xac.wav";  // valid UTF-8 passes unchanged
+  job.report.rendered = 996.6667;
+  job.report.clamped = true;
+  EXPECT_NE(line().find("\"path\":\"h\xc3\xa9rtz \xe2\x82\xac.wav\""), std::string::npos);
+  EXPECT_NE(line().find("\"rendered\":996.6667,"), std::string::npos);
+  EXPECT_NE(line().find("\"clamped\":true,"), std::string::npos);
   // What is not a finite number is JSON's null, never NaN or Infinity.
-  file.rendered = JsonNumber(std::nan(""));
-  file.amplitude = JsonNumber(-std::numeric_limits<double>::infinity());
-  EXPECT_NE(JsonLine(file).find("\"rendered\":null,"), std::string::npos);
-  EXPECT_NE(JsonLine(file).find("\"amplitude\":null,"), std::string::npos);
+  job.report.rendered = std::nan("");
+  job.report.amplitude = -std::numeric_limits<double>::infinity();
+  EXPECT_NE(line().find("\"rendered\":null,"), std::string::npos);
+  EXPECT_NE(line().find("\"amplitude\":null,"), std::string::npos);
 }
 
 }  // namespace

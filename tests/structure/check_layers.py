@@ -2,15 +2,16 @@
 """The program's layers, read from what the compiler really included (ninja's dependency log) and
 from the include paths each source is compiled with:
 
-  app -> sound, controls -> toolkit -> Qt, ALSA
-  cli -> the sound engine, signals, wav, measure, playback, the toolkit's file writer (no Qt, no
-         window)
-  signals -> the engine's shape codes; wav -> signals (value sources, the counter hash)
-  measure -> wav (libebur128, libcrypto); playback -> wav (ALSA)
+  app -> sound, controls -> toolkit -> files, Qt, ALSA
+  cli -> the sound engine, signals, encode, formats, the file writer, measure, playback
+  formats -> encode -> signals; measure, playback -> encode (playback -> ALSA)
 
-Only the toolkit, the render command's playback (ALSA) and the tests may include a Qt or ALSA header or be compiled with Qt's include
-paths; the sound engine includes no toolkit; nothing below app/ includes app/ but the one header
-that the shell offers downward; the toolkit's internals stay inside it and its tests.
+The render command's own stages point one way too: options -> request -> plan -> jobs -> report,
+each including only itself and the stages before it (main() joins them). Only the toolkit, the
+render command's playback (ALSA) and the tests may include a Qt or ALSA header or be compiled with
+Qt's include paths; the sound engine includes nothing beyond itself; nothing below app/ includes
+app/ but the one header that the shell offers downward; the toolkit's internals stay inside it
+and its tests.
 
 Usage: check_layers.py SOURCE_DIR BUILD_DIR NINJA
 Prints the include graph between the folders, and every include that crosses a fence.
@@ -22,17 +23,33 @@ import subprocess
 import sys
 
 SOURCE, BUILD, NINJA = sys.argv[1].rstrip("/") + "/", sys.argv[2], sys.argv[3]
-FOLDERS = ("app", "cli", "sound", "signals", "wav", "measure", "playback", "controls", "toolkit",
-           "bench", "tests")
-# The render command's own stages after the file: only the command reaches them.
-COMMAND_STAGES = ("measure", "playback")
-# The render command's exact rendering, which only the command (and its benchmark) may use.
-EXACT_STAGES = ("signals", "wav")
+FOLDERS = ("app", "cli", "sound", "signals", "encode", "formats", "files", "measure", "playback",
+           "controls", "toolkit", "bench", "tests")
 # The sound engine: what the pure library is built from.
 ENGINE = ("sound/wav_buffer", "sound/shape_", "sound/number_text")
 UPWARD_HEADER = "app/program_references.h"
 TOOLKIT_INTERFACE = "toolkit/toolkit.h"
-FILE_WRITER_INTERFACE = "toolkit/files.h"
+FILE_WRITER_INTERFACE = "files/file_writer.h"
+# Which folders each folder may reach, besides itself (the engine and headers named above aside).
+REACHES = {
+    "signals": (),
+    "encode": ("signals",),
+    "formats": ("encode", "signals"),
+    "measure": ("encode", "signals"),
+    "playback": ("encode", "signals"),
+    "files": (),
+    "cli": ("signals", "encode", "formats", "measure", "playback"),
+    "bench": ("signals", "encode", "formats"),
+}
+# The render command's stages, by file name, in the order data flows through them.
+CLI_STAGES = (
+    ("options", ("render_options",)),
+    ("request", ("render_request", "output_names")),
+    ("plan", ("clamp_notes", "level_plan", "signal_plan", "frame_sources",
+              "output_conflicts", "render_plan")),
+    ("jobs", ("interruption", "progress_line", "job_output", "render_playback", "render_jobs")),
+    ("report", ("render_report",)),
+)
 
 
 def folder_of(path):
@@ -51,6 +68,23 @@ def is_engine(relative):
     return relative.startswith(ENGINE)
 
 
+def cli_stage(relative):
+    """The stage's place in the render command's order; None for main() and anything else."""
+    name = relative.rsplit("/", 1)[-1].split(".", 1)[0]
+    for index, (_, names) in enumerate(CLI_STAGES):
+        if name in names:
+            return index
+    return None
+
+
+def cli_fence(src, relative):
+    source_stage, header_stage = cli_stage(src), cli_stage(relative)
+    if source_stage is None or header_stage is None or header_stage <= source_stage:
+        return None
+    return (f"the {CLI_STAGES[source_stage][0]} stage reaching the later "
+            f"{CLI_STAGES[header_stage][0]} stage")
+
+
 def fence_broken(source, header):
     """Why including header from source crosses a fence, or None."""
     src = source[len(SOURCE):]
@@ -62,32 +96,35 @@ def fence_broken(source, header):
             return None
         return "a Qt or ALSA header outside the toolkit"
     header_folder = folder_of(header)
-    if header_folder is None or header_folder == src_folder:
+    if header_folder is None:
         return None
     relative = header[len(SOURCE):]
+    if header_folder == src_folder:
+        if src_folder == "cli":
+            return cli_fence(src, relative)
+        return None
     if header_folder == "tests":
         return "a test header in the program"
     if header_folder == "cli":
         return "the render command reached from " + src_folder
-    if header_folder in COMMAND_STAGES and src_folder != "cli":
-        return header_folder + "/ reached from " + src_folder
-    if src_folder in COMMAND_STAGES:
-        return None if header_folder == "wav" else src_folder + "/ reaching beyond the formats"
-    if header_folder in EXACT_STAGES and src_folder not in ("cli", "bench") and \
-            (src_folder, header_folder) != ("wav", "signals"):
-        return header_folder + "/ reached from " + src_folder
-    if src_folder == "signals":
-        return None if header_folder == "sound" and is_engine(relative) else \
-            "the generators reaching beyond the engine's shape codes"
-    if src_folder == "wav" and header_folder != "signals":
-        return "the encoders reaching out"
-    if src_folder == "cli":
-        if relative == FILE_WRITER_INTERFACE or (header_folder == "sound" and is_engine(relative)) \
-                or header_folder in EXACT_STAGES + COMMAND_STAGES:
+    if header_folder == "files":
+        if src_folder == "toolkit" or relative == FILE_WRITER_INTERFACE and src_folder in (
+                "cli", "sound", "app", "controls", "bench"):
+            return None if not is_engine(src) else "the file writer in the pure engine"
+        return "the file writer's internals reached from " + src_folder
+    if src_folder in REACHES:
+        if header_folder in REACHES[src_folder]:
             return None
-        return "the render command reaching beyond the engine and the file writer"
+        if header_folder == "sound" and is_engine(relative) and src_folder in ("cli", "bench"):
+            return None
+        if src_folder == "bench" and header_folder in ("sound", "toolkit"):
+            return None if relative == TOOLKIT_INTERFACE or header_folder == "sound" else \
+                "a toolkit internal in the benchmark"
+        return f"{src_folder}/ reaching {header_folder}/"
+    if header_folder in ("signals", "encode", "formats", "measure", "playback"):
+        return header_folder + "/ reached from " + src_folder
     if header_folder == "toolkit":
-        if relative not in (TOOLKIT_INTERFACE, FILE_WRITER_INTERFACE):
+        if relative != TOOLKIT_INTERFACE:
             return "a toolkit internal outside the toolkit"
         return "the toolkit in the pure engine" if is_engine(src) else None
     if src_folder == "toolkit":
@@ -95,12 +132,12 @@ def fence_broken(source, header):
     if header_folder == "app":
         if src_folder in ("sound", "controls") and relative == UPWARD_HEADER and not is_engine(src):
             return None
-        return "app/ reached from below" if src_folder != "bench" else "app/ from the benchmark"
+        return "app/ reached from below"
     if header_folder == "controls" and src_folder != "app":
         return "controls/ reached from below app"
-    if header_folder == "sound" and src_folder not in ("app", "bench", "controls"):
+    if header_folder == "sound" and src_folder not in ("app", "controls"):
         return "sound/ reached from " + src_folder
-    if is_engine(src) and header_folder != "sound":
+    if is_engine(src):
         return "the pure engine reaching out"
     return None
 

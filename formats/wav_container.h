@@ -4,23 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-#include "wav/sample_encoding.h"
+#include "formats/container_writer.h"
 
-struct WavLayout {
-  SampleFormat format;
-  std::uint32_t sampleRate;
-  std::uint16_t channels;
-  std::uint64_t frames;
-  bool loop = false;         // a smpl chunk looping the whole file
-  double loopFrequency = 0;  // its unity note and pitch fraction
-  bool forceRf64 = false;    // RF64 even where RIFF would do (tests)
-};
+using WavLayout = StreamLayout;
 
-// Bytes of one frame: a sample of every channel.
-std::uint32_t FrameBytes(const WavLayout& layout);
-std::uint64_t DataBytes(const WavLayout& layout);
 // Everything before the samples.
 std::vector<std::uint8_t> WavHeader(const WavLayout& layout);
 // A chunk of odd size is followed by one pad byte: 0 or 1 zero bytes after the samples.
@@ -35,3 +25,7 @@ struct SamplerPitch {
   std::uint32_t pitchFraction;
 };
 SamplerPitch SamplerPitchOf(double frequency);
+
+// The whole file: the header, the samples as they come, the pad byte.
+std::uint64_t WavFileBytes(const WavLayout& layout);
+std::unique_ptr<ContainerWriter> MakeWavWriter(const WavLayout& layout);

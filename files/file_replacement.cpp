@@ -13,15 +13,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "toolkit/file_descriptor.h"
-#include "toolkit/file_errors.h"
-#include "toolkit/toolkit.h"
+#include "files/file_descriptor.h"
+#include "files/file_errors.h"
+#include "files/file_writer.h"
 
-namespace toolkit {
+namespace files {
 namespace {
 
 // The kernel's own limit on links followed in one path.
@@ -317,14 +318,54 @@ bool NewSizeFits(int descriptor, off_t size) {
 }
 
 bool WriteInPlace(int descriptor, const FileContent& content) {
-  const auto size = static_cast<off_t>(content.length);
+  const auto size = static_cast<off_t>(*content.length);
   if (!NewSizeFits(descriptor, size)) {
     return false;
   }
-  if (::lseek(descriptor, 0, SEEK_SET) != 0 || !content.write(descriptor) ||
-      ::ftruncate(descriptor, size) != 0) {
-    return FailOnFile();
+  if (::lseek(descriptor, 0, SEEK_SET) != 0) return FailOnFile();
+  if (!content.write(descriptor)) return false;
+  if (::ftruncate(descriptor, size) != 0) return FailOnFile();
+  return ::fsync(descriptor) == 0 || FailOnFile();
+}
+
+// An unnamed file to make content of unknown length in: in the target's folder where this user
+// may create files there, else in the temporary folder.
+int OpenSpool(int folder) {
+  const int beside = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (beside >= 0) return beside;
+  const char* temporary = std::getenv("TMPDIR");
+  return ::open(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp",
+                O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+}
+
+bool CopyWhole(int from, int to, off_t size) {
+  constexpr std::size_t kCopyBytes = std::size_t{1} << 20;
+  std::vector<char> buffer(kCopyBytes);
+  for (off_t at = 0; at < size;) {
+    const ssize_t got = ::pread(from, buffer.data(), buffer.size(), at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      if (got == 0) errno = EIO;
+      return FailOnFile();
+    }
+    if (!WriteToDescriptor(to, {{buffer.data(), static_cast<std::size_t>(got)}})) return false;
+    at += got;
   }
+  return true;
+}
+
+// Content whose length is known only at its end is made whole first, so that the new size is
+// reserved before a byte of the old content is overwritten, as for any other.
+bool WriteInPlaceThroughSpool(int folder, int descriptor, const FileContent& content) {
+  Descriptor spool(OpenSpool(folder));
+  if (!spool.valid()) return FailOnFile();
+  if (!content.write(spool.get())) return false;
+  struct stat status {};
+  if (::fstat(spool.get(), &status) != 0) return FailOnFile();
+  if (!NewSizeFits(descriptor, status.st_size)) return false;
+  if (::lseek(descriptor, 0, SEEK_SET) != 0) return FailOnFile();
+  if (!CopyWhole(spool.get(), descriptor, status.st_size)) return false;
+  if (::ftruncate(descriptor, status.st_size) != 0) return FailOnFile();
   return ::fsync(descriptor) == 0 || FailOnFile();
 }
 
@@ -362,7 +403,8 @@ bool ReplaceExistingFile(int folder, const Place& place, const FileContent& cont
       return outcome == Outcome::Done;
     }
   }
-  return WriteInPlace(old.get(), content);
+  return content.length ? WriteInPlace(old.get(), content)
+                        : WriteInPlaceThroughSpool(folder, old.get(), content);
 }
 
 // Opening the folder for reading needs read permission, which a folder may withhold while
@@ -389,33 +431,9 @@ int OpenFolderOf(const Place& place) {
 }
 
 }  // namespace
-}  // namespace toolkit
+}  // namespace files
 
-using namespace toolkit;
-
-bool WriteToDescriptor(int descriptor, const std::vector<ByteBlock>& blocks) {
-  for (const ByteBlock& block : blocks) {
-    const char* next = static_cast<const char*>(block.data);
-    std::size_t left = block.length;
-    while (left > 0) {
-      const ssize_t written = ::write(descriptor, next, left);
-      if (written < 0 && errno == EINTR) {
-        continue;
-      }
-      if (written <= 0) {
-        if (written == 0) errno = EIO;
-        return FailOnFile();
-      }
-      next += written;
-      left -= static_cast<std::size_t>(written);
-    }
-  }
-  return true;
-}
-
-std::string WriteFailureText(const std::string& path, const std::string& reason) {
-  return "Could not write " + path + ": " + reason;
-}
+using namespace files;
 
 namespace {
 

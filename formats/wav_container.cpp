@@ -1,4 +1,4 @@
-#include "wav/wav_container.h"
+#include "formats/wav_container.h"
 
 #include <algorithm>
 #include <cmath>
@@ -109,12 +109,6 @@ void WriteSamplerChunk(ChunkWriter& out, const WavLayout& layout) {
 
 }  // namespace
 
-std::uint32_t FrameBytes(const WavLayout& layout) {
-  return layout.channels * BytesPerSample(layout.format);
-}
-
-std::uint64_t DataBytes(const WavLayout& layout) { return layout.frames * FrameBytes(layout); }
-
 unsigned WavTrailingPadBytes(const WavLayout& layout) { return DataBytes(layout) % 2; }
 
 bool NeedsExtensibleFormat(const WavLayout& layout) {
@@ -161,4 +155,42 @@ std::vector<std::uint8_t> WavHeader(const WavLayout& layout) {
   const std::uint64_t dataBytes = DataBytes(layout);
   out.U32(rf64 ? kSizeInDs64 : static_cast<std::uint32_t>(dataBytes));
   return out.Take();
+}
+
+std::uint64_t WavFileBytes(const WavLayout& layout) {
+  return WavHeader(layout).size() + DataBytes(layout) + WavTrailingPadBytes(layout);
+}
+
+namespace {
+
+class WavWriter : public ContainerWriter {
+ public:
+  explicit WavWriter(const WavLayout& layout) : layout_(layout) {}
+
+  std::optional<std::uint64_t> FileBytes() const override { return WavFileBytes(layout_); }
+
+  bool Begin(ByteOutput& output) override {
+    output_ = &output;
+    const std::vector<std::uint8_t> header = WavHeader(layout_);
+    return output.Write(header.data(), header.size());
+  }
+
+  bool AddFrames(const std::uint8_t* encoded, std::size_t frames) override {
+    return output_->Write(encoded, frames * FrameBytes(layout_));
+  }
+
+  bool End() override {
+    const std::uint8_t pad = 0;
+    return WavTrailingPadBytes(layout_) == 0 || output_->Write(&pad, 1);
+  }
+
+ private:
+  WavLayout layout_;
+  ByteOutput* output_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<ContainerWriter> MakeWavWriter(const WavLayout& layout) {
+  return std::make_unique<WavWriter>(layout);
 }

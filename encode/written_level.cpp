@@ -1,9 +1,8 @@
-#include "cli/written_level.h"
+#include "encode/written_level.h"
 
 #include <cmath>
 
-#include "cli/exact_plan.h"
-#include "cli/render_report.h"
+#include "encode/levels.h"
 
 namespace {
 
@@ -65,14 +64,15 @@ double NextGain(const Try& last, const Try* quiet, const Try* loud, bool sameSid
 
 }  // namespace
 
-std::string MeetRmsAsWritten(const ValueSource& values, std::uint64_t frames, double peak,
-                             double unfadedMeanSquare, const std::string& levelText,
-                             unsigned threads, SampleEncoding& encoding) {
-  if (!RoundingMatters(encoding, encoding.gain * encoding.gain * unfadedMeanSquare)) return "";
+WrittenLevel MeetRmsAsWritten(const ValueSource& values, std::uint64_t frames, double peak,
+                              double unfadedMeanSquare, unsigned threads,
+                              SampleEncoding& encoding) {
+  if (!RoundingMatters(encoding, encoding.gain * encoding.gain * unfadedMeanSquare))
+    return {WrittenLevelOutcome::kMet, 0};
   // What the values have at the gain asked for, fades and all.
   const double asked =
       encoding.gain * encoding.gain * MeasureLevels(values, frames, threads).meanSquare;
-  if (!(asked > 0)) return "";
+  if (!(asked > 0)) return {WrittenLevelOutcome::kMet, 0};
   SampleEncoding trial = encoding;
   Try best{encoding.gain, INFINITY};
   Try quiet{0, 0}, loud{0, 0};
@@ -91,20 +91,11 @@ std::string MeetRmsAsWritten(const ValueSource& values, std::uint64_t frames, do
         NextGain(now, haveQuiet ? &quiet : nullptr, haveLoud ? &loud : nullptr, sameSideAgain);
   }
   encoding.gain = best.gain;
-  const double bestMiss = best.miss;
-  const std::string format = SampleFormatName(encoding.format);
-  if (encoding.dither && bestMiss > kAcceptedDecibels)
-    return "--rms " + levelText + ": " + format +
-           "'s dither alone is louder than that level; give a higher level, or pcm24, pcm32 or "
-           "float32, or leave out --dither";
-  if (!(std::fabs(bestMiss) <= kAcceptedDecibels))
-    return "--rms " + levelText + ": " + format +
-           "'s steps are too coarse to meet that level within 0.01 dB (the closest gain tried "
-           "missed it by " +
-           NumberText(std::round(std::fabs(bestMiss) * 100) / 100) +
-           " dB); give a higher level, or pcm24, pcm32 or float32";
+  if (encoding.dither && best.miss > kAcceptedDecibels)
+    return {WrittenLevelOutcome::kDitherIsLouder, best.miss};
+  if (!(std::fabs(best.miss) <= kAcceptedDecibels))
+    return {WrittenLevelOutcome::kStepsTooCoarse, best.miss};
   if (encoding.gain * peak > 1 + kFullScaleTolerance)
-    return "--rms " + levelText + ": met in " + format +
-           "'s steps only by a peak above full scale; give a lower level";
-  return "";
+    return {WrittenLevelOutcome::kPeakPastFullScale, best.miss};
+  return {WrittenLevelOutcome::kMet, best.miss};
 }

@@ -1,10 +1,11 @@
-// Writing whole files safely: what the save command and the render command write with. Plain C++
-// with no display: built as a library of its own that links no Qt.
+// Writing whole files safely: what the window's save command and the render command write with.
+// Plain C++ with no display: a library of its own that links no Qt.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,13 @@ bool WriteWholeFile(const std::string& path, const std::vector<ByteBlock>& block
 // exists" otherwise, and also when something appears there while the file is being written.
 bool WriteNewFile(const std::string& path, const std::vector<ByteBlock>& blocks);
 // Content made while it is written, so that a file of any length takes no more memory than a
-// block: its length is known first (a file written in place reserves it before a byte of the
-// old content is lost), then `write` puts exactly that many bytes to the descriptor, or notes
-// the reason and returns false.
+// block. `write` puts the whole content to the descriptor, from its start, or notes the reason
+// and returns false; it may be called again for a second try, and may seek within what it has
+// written (a container that completes its header at the end). Where the length is known first,
+// it is exactly that many bytes, and a file written in place reserves them before a byte of the
+// old content is lost; where it is not, the content is made into a file of its own first.
 struct FileContent {
-  std::uint64_t length;
+  std::optional<std::uint64_t> length;
   std::function<bool(int descriptor)> write;
 };
 // As above, for content made while it is written.
@@ -38,6 +41,8 @@ bool WriteWholeFile(const std::string& path, const FileContent& content);
 bool WriteNewFile(const std::string& path, const FileContent& content);
 // Writes the blocks to an open descriptor (standard output, say), whole, one after the other.
 bool WriteToDescriptor(int descriptor, const std::vector<ByteBlock>& blocks);
+// For a FileContent's `write`: the reason it failed, where the descriptor did not fail.
+void NoteContentFailure(const std::string& reason);
 // How a failed write is told to the user: "Could not write PATH: REASON".
 std::string WriteFailureText(const std::string& path, const std::string& reason);
 // The reason for this thread's last failed file operation, e.g. "Permission denied"; never empty

@@ -1,9 +1,9 @@
-// A file or socket descriptor closed when it goes out of scope. Only toolkit/ includes this header.
+// A file or socket descriptor closed when it goes out of scope.
 #pragma once
 
 #include <unistd.h>
 
-namespace toolkit {
+namespace files {
 
 class Descriptor {
  public:
@@ -22,4 +22,4 @@ class Descriptor {
   int descriptor_;
 };
 
-}  // namespace toolkit
+}  // namespace files

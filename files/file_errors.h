@@ -1,16 +1,16 @@
-// How the toolkit's file operations keep the reason for their last failure. Only toolkit/
-// includes this header.
+// How the file operations keep the reason for their last failure, one a thread. Only the file
+// writer and the toolkit's numbered files include this header.
 #pragma once
 
 #include <string>
 
-namespace toolkit {
+namespace files {
 
 // Keeps the system's reason for errno value `error`.
 void NoteFileError(int error);
 // The same, when a folder rather than the file itself is the cause.
 void NoteFolderError(int error, const std::string& folder);
-// Keeps a reason of the toolkit's own.
+// Keeps a reason of our own.
 void NoteFileErrorText(const std::string& reason);
 
-}  // namespace toolkit
+}  // namespace files

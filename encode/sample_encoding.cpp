@@ -1,4 +1,4 @@
-#include "wav/sample_encoding.h"
+#include "encode/sample_encoding.h"
 
 #include <cmath>
 #include <cstring>
@@ -21,6 +21,28 @@ std::int32_t ToInteger(double value, double fullScale) {
   if (!(value < fullScale)) return static_cast<std::int32_t>(fullScale);
   if (!(value > -fullScale - 1)) return static_cast<std::int32_t>(-fullScale - 1);
   return static_cast<std::int32_t>((value + kRoundingShift) - kRoundingShift);
+}
+
+// The one step from values to integer samples, for writing them and for knowing their power
+// without writing them: they must agree to the bit. `use(frame, channel, sample)` in order.
+template <typename Use>
+void ForEachIntegerSample(const SampleEncoding& encoding, const double* values, std::size_t frames,
+                          std::uint64_t firstFrame, Use use) {
+  const double fullScale = IntegerFullScale(encoding.format);
+  const double scale = encoding.gain * fullScale;
+  for (std::size_t frame = 0; frame < frames; ++frame) {
+    const double scaled = values[frame] * scale;
+    if (!encoding.dither) {
+      const std::int32_t sample = ToInteger(scaled, fullScale);
+      for (unsigned channel = 0; channel < encoding.channels; ++channel)
+        use(frame, channel, sample);
+      continue;
+    }
+    const std::uint64_t counter = (firstFrame + frame) * encoding.channels;
+    for (unsigned channel = 0; channel < encoding.channels; ++channel)
+      use(frame, channel,
+          ToInteger(scaled + TriangularDither(encoding.seed, counter + channel), fullScale));
+  }
 }
 
 }  // namespace
@@ -54,25 +76,6 @@ double IntegerFullScale(SampleFormat format) {
   return std::ldexp(1.0, static_cast<int>(BitsPerSample(format)) - 1) - 1.0;
 }
 
-void WrittenMeanSquares(const SampleEncoding& encoding, const double* values, std::size_t frames,
-                        std::uint64_t firstFrame, double* out) {
-  const double fullScale = IntegerFullScale(encoding.format);
-  const double scale = encoding.gain * fullScale;
-  const double perSquaredStep = 1.0 / (fullScale * fullScale * encoding.channels);
-  for (std::size_t frame = 0; frame < frames; ++frame) {
-    const double scaled = values[frame] * scale;
-    const std::uint64_t counter = (firstFrame + frame) * encoding.channels;
-    double squares = 0;
-    for (unsigned channel = 0; channel < encoding.channels; ++channel) {
-      const double dither =
-          encoding.dither ? TriangularDither(encoding.seed, counter + channel) : 0;
-      const auto sample = static_cast<double>(ToInteger(scaled + dither, fullScale));
-      squares += sample * sample;
-    }
-    out[frame] = squares * perSquaredStep;
-  }
-}
-
 double TriangularDither(std::uint64_t seed, std::uint64_t counter) {
   const std::uint64_t bits = CounterHash(seed, counter);
   const double first = static_cast<double>(bits >> 32) * kTwoToMinus32;
@@ -91,23 +94,26 @@ void EncodeFrames(const SampleEncoding& encoding, const double* values, std::siz
     }
     return;
   }
+  ForEachIntegerSample(encoding, values, frames, firstFrame,
+                       [&out, bytes](std::size_t, unsigned, std::int32_t sample) {
+                         StoreLittleEndian(out, static_cast<std::uint32_t>(sample), bytes);
+                         out += bytes;
+                       });
+}
+
+void WrittenMeanSquares(const SampleEncoding& encoding, const double* values, std::size_t frames,
+                        std::uint64_t firstFrame, double* out) {
   const double fullScale = IntegerFullScale(encoding.format);
-  const double scale = encoding.gain * fullScale;
-  if (!encoding.dither) {
-    for (std::size_t frame = 0; frame < frames; ++frame) {
-      const auto sample = static_cast<std::uint32_t>(ToInteger(values[frame] * scale, fullScale));
-      for (unsigned channel = 0; channel < encoding.channels; ++channel, out += bytes)
-        StoreLittleEndian(out, sample, bytes);
-    }
-    return;
-  }
-  for (std::size_t frame = 0; frame < frames; ++frame) {
-    const double scaled = values[frame] * scale;
-    const std::uint64_t counter = (firstFrame + frame) * encoding.channels;
-    for (unsigned channel = 0; channel < encoding.channels; ++channel, out += bytes) {
-      const double dither = TriangularDither(encoding.seed, counter + channel);
-      StoreLittleEndian(out, static_cast<std::uint32_t>(ToInteger(scaled + dither, fullScale)),
-                        bytes);
-    }
-  }
+  const double perSquaredStep = 1.0 / (fullScale * fullScale * encoding.channels);
+  // The values are read frame by frame before the frame's squares are stored: `out` may be
+  // `values`.
+  double squares = 0;
+  ForEachIntegerSample(encoding, values, frames, firstFrame,
+                       [&](std::size_t frame, unsigned channel, std::int32_t sample) {
+                         const auto value = static_cast<double>(sample);
+                         squares += value * value;
+                         if (channel + 1 < encoding.channels) return;
+                         out[frame] = squares * perSquaredStep;
+                         squares = 0;
+                       });
 }

@@ -1,0 +1,20 @@
+// The gain that brings a signal's unit values to the level asked for, in the encoding's terms,
+// and the words for a level that cannot be met.
+#pragma once
+
+#include <string>
+
+#include "cli/render_request.h"
+#include "encode/written_level.h"
+#include "signals/shape_table.h"
+
+// Whether the level is an RMS level: --rms, or none asked for where the signal's default is one.
+bool LevelIsRms(const LevelRequest& level, const SignalPlan& signal);
+// The gain for the signal's levels (--peak, --rms, else --amplitude, else its default RMS); a
+// fault naming the crest factor when the peak would pass full scale.
+std::string GainForLevel(const LevelRequest& level, const SignalPlan& signal,
+                         const std::string& shapeName, double& gain);
+// The RMS level in dBFS that `level` asks of the signal.
+double RmsDecibels(const LevelRequest& level, const SignalPlan& signal);
+// "" when the level was met as written, else why not and what to do.
+std::string WrittenLevelFault(const WrittenLevel& written, double rmsDecibels, SampleFormat format);

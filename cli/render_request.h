@@ -1,0 +1,64 @@
+// What the command line asks for, read: shapes, formats, lengths, levels and fades as the
+// command makes them, checked before anything is planned. The frequency texts stay texts: each
+// shape reads its own.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/render_options.h"
+#include "encode/sample_encoding.h"
+#include "formats/container_writer.h"
+#include "signals/shape_table.h"
+
+// How loud: the window's percent of full scale, or a level in dBFS.
+enum class LevelKind { kPercent, kPeak, kRms };
+struct LevelRequest {
+  LevelKind kind = LevelKind::kPercent;
+  double value = 0;    // percent or dBFS
+  bool given = false;  // on the command line, not the default
+};
+
+// How the files are made and told, whatever they hold.
+struct RunSettings {
+  unsigned jobs = 1;
+  unsigned playTimes = 0;  // each file played this many times over; 0: not played
+  bool outputGiven = false;
+  bool noClobber = false;
+  bool measure = false;
+  bool quiet = false;
+};
+
+struct RenderRequest {
+  std::vector<const ShapeRow*> shapes;
+  std::vector<std::string> frequencyTexts;
+  bool exact = false;  // rendered exactly, not as the window renders
+  std::int32_t rate = 0;
+  std::int16_t channels = 0;
+  // As the window reads its fields.
+  std::int64_t amplitude = 0;
+  float length = 0;
+  // The exact rendering's.
+  SampleFormat format = SampleFormat::kPcm16;
+  bool dither = false;
+  std::uint64_t seed = 1;
+  std::uint64_t frames = 0;  // 0 with --cycles: each signal sets its own
+  std::uint64_t cycles = 0;
+  std::uint64_t mostFrames = 0;
+  LevelRequest level;
+  std::optional<double> fadeInMilliseconds, fadeOutMilliseconds;
+  bool bandlimited = false, periodic = false, loop = false;
+  std::map<std::string, std::uint64_t> parameters;
+  std::string inversePath;
+  std::string outputTemplate;
+  RunSettings run;
+  std::string fault;  // not empty: refused, nothing is written
+};
+
+RenderRequest ReadRequest(const RenderOptions& options);
+
+// A number and nothing else ("-20", "+3.5"), finite.
+bool ReadPlainNumber(const std::string& text, double& value);
