@@ -103,6 +103,7 @@ std::string PlanExactJob(const RenderRequest& request, const ShapeRow& shape,
   job.report.length = static_cast<double>(signal.frames) / request.rate;
   job.report.clamped = clamp.frequencyClamped || ParametersClamped(request);
   job.report.signal = signal.report;
+  job.notes = signal.notes;
   if (!request.inversePath.empty() && signal.sweepEnd) {
     job.inverse = InverseFilterJob(request, exact);
     job.report.signal.push_back({"inverse", request.inversePath});
@@ -115,6 +116,7 @@ std::string PlanExactJob(const RenderRequest& request, const ShapeRow& shape,
 
 std::string PlanJob(const RenderRequest& request, const ShapeRow& shape,
                     const std::string& frequencyText, RenderJob& job) {
+  if (std::string fault = UntakenOptionFault(request, shape); !fault.empty()) return fault;
   const float frequency = ReadDecimalText(frequencyText);
   job.report.shape = shape.name;
   job.report.frequencyText = frequencyText;
@@ -140,6 +142,8 @@ void NoteClamps(const RenderRequest& request, RenderPlan& plan) {
   };
   if (ReadsAmplitude(request)) note(AmplitudeClampNote(request.amplitude));
   if (!request.exact) note(LengthClampNote(request.length));
+  for (const RenderJob& job : plan.jobs)
+    for (const std::string& text : job.notes) note(text);
   for (const RenderJob& job : plan.jobs) {
     const auto rate = static_cast<std::uint32_t>(request.rate);
     const float given = ReadDecimalText(job.report.frequencyText);

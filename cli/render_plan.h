@@ -40,6 +40,7 @@ struct RenderJob {
   FileJob file;
   JobReport report;
   std::shared_ptr<const FileJob> inverse;  // a sweep's inverse filter, written beside it
+  std::vector<std::string> notes;          // what the signal tells of itself
 };
 
 struct RenderPlan {

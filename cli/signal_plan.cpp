@@ -113,6 +113,14 @@ std::string UntakenOptionFault(const RenderRequest& request, const ShapeRow& sha
     if (option.given && !(shape.takes & option.takes))
       return std::string(option.option) + " applies to " + ShapesTaking(option.takes) +
              ", not to " + shape.name;
+  for (const auto& [name, value] : request.parameters) {
+    if (value == 0 || (shape.parameter != nullptr && name == shape.parameter->name)) continue;
+    std::string takers;
+    for (const ShapeRow& row : ShapeTable())
+      if (row.parameter != nullptr && name == row.parameter->name)
+        takers += (takers.empty() ? "" : ", ") + std::string(row.name);
+    return "--" + name + " applies to " + takers + ", not to " + shape.name;
+  }
   return "";
 }
 
@@ -120,9 +128,7 @@ ExactSignal PlanExactSignal(const RenderRequest& request, const ShapeRow& shape,
                             const std::string& frequencyText, float frequency) {
   ExactSignal exact;
   SignalRequest signalRequest;
-  exact.fault = UntakenOptionFault(request, shape);
-  if (exact.fault.empty())
-    exact.fault = SignalRequestFor(request, shape, frequencyText, frequency, signalRequest);
+  exact.fault = SignalRequestFor(request, shape, frequencyText, frequency, signalRequest);
   if (!exact.fault.empty()) return exact;
   SignalPlan& signal = exact.signal;
   signal = shape.plan(shape, signalRequest);

@@ -74,6 +74,11 @@ options=$(grep -oE '^ +(-[a-z],)?--[a-z][a-z-]*' <<<"$help" | sed 's/.*,//; s/^ 
 [ -n "$options" ] || fail "no options in $render --help: $help"
 # shellcheck disable=SC2086 # one word per option
 lacks "$(section OPTIONS <<<"$render_text")" "the OPTIONS of $render" $options
+# Every shape of the shape table, as --help lists it.
+shapes=$(grep -oE 'shapes: [a-z|-]+' <<<"$help" | sed 's/shapes: //; s/|/ /g')
+[ -n "$shapes" ] || fail "no shapes in $render --help: $help"
+# shellcheck disable=SC2086
+lacks "$(section OPTIONS <<<"$render_text")" "the OPTIONS of $render" $shapes
 placeholders=$(grep -oE '\{[a-z]+\}' <<<"$help" | sort -u)
 # shellcheck disable=SC2086
 lacks "$(section OPTIONS <<<"$render_text")" "the OPTIONS of $render" $placeholders
