@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "encode/sample_encoding.h"
+#include "formats/container_writer.h"
 #include "signals/shape_table.h"
 #include "sound/wav_buffer.h"
 
@@ -56,6 +57,12 @@ const CLI::Validator kSeedNumber(
 std::vector<std::string> FormatChoices() {
   std::vector<std::string> names;
   for (const FormatName& entry : kSampleFormatNames) names.push_back(entry.name);
+  return names;
+}
+
+std::vector<std::string> TypeChoices() {
+  std::vector<std::string> names;
+  for (const FileTypeName& entry : kFileTypeNames) names.push_back(entry.name);
   return names;
 }
 
@@ -111,6 +118,10 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_option("--format", options.formatName, "Sample format: pcm16, pcm24, pcm32 or float32")
       ->check(CLI::IsMember(FormatChoices()))
       ->capture_default_str();
+  app.add_option("--type", options.typeName,
+                 "File type: wav or flac (default: by the output's name, .flac for FLAC, else "
+                 "WAV)")
+      ->check(CLI::IsMember(TypeChoices()));
   app.add_flag("--exact", options.exact,
                "Render exactly (sample values from the frame index, seamless loops) even where "
                "the window's rendering could make the file");
@@ -182,7 +193,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
   std::string shapes = ShapeTable().front().name;
   std::string frequencies = kStartFrequencyText;
 
-  CLI::App app("Renders test tones to WAV files: byte for byte as " QUORVEL_WINDOW_PROGRAM
+  CLI::App app("Renders test tones to WAV and FLAC files: byte for byte as " QUORVEL_WINDOW_PROGRAM
                " saves them wherever the window could make the file, exactly otherwise.",
                QUORVEL_RENDER_PROGRAM);
   app.failure_message(

@@ -30,6 +30,7 @@ struct RenderOptions {
   std::string inversePath;                          // a sweep's inverse filter; empty: none
   bool periodic = false;                            // noise whose period is the file
   std::map<std::string, std::uint64_t> parameters;  // the shapes' own, by name; 0: not given
+  std::string typeName;                             // --type; empty: by the output's name
   std::string outputTemplate;
   bool quiet = false;
   bool noClobber = false;
@@ -59,6 +60,7 @@ std::string FailureText(const std::string& fault);
 
 // The sample formats, channel counts and rates the render command offers.
 constexpr const char* kDefaultFormatName = "pcm16";
+constexpr const char* kDefaultTypeName = "wav";
 constexpr const char* kNoDither = "none";
 constexpr const char* kTriangularDither = "tpdf";
 constexpr std::int16_t kMostChannels = 8;

@@ -40,6 +40,17 @@ bool ParametersClamped(const RenderRequest& request) {
          (!request.exact && !(ClampLength(request.length) == request.length));
 }
 
+// The type asked for by --type, else by the name's ending, else WAV; a fault when they differ.
+std::string ChooseFileType(const RenderRequest& request, const std::string& path, FileType& type) {
+  const std::optional<FileType> named =
+      path == kStandardOutputName ? std::nullopt : FileTypeOfPath(path);
+  type = request.type.value_or(named.value_or(FileType::kWav));
+  if (request.type && named && *named != *request.type)
+    return "--type " + std::string(FileTypeNameOf(*request.type)) + ": the name " + path +
+           " asks for " + FileTypeNameOf(*named);
+  return "";
+}
+
 // The window's rendering of the texts, as a save from the window would make it.
 std::string PlanWindowJob(const RenderRequest& request, const ShapeRow& shape, float frequency,
                           RenderJob& job, std::string& rendered) {
@@ -131,6 +142,9 @@ std::string PlanJob(const RenderRequest& request, const ShapeRow& shape,
   job.file.path =
       request.run.outputGiven ? ExpandOutputTemplate(request.outputTemplate, fields) : "";
   if (!request.run.outputGiven) return "";
+  if (std::string typeFault = ChooseFileType(request, job.file.path, job.file.type);
+      !typeFault.empty())
+    return typeFault;
   const std::string containerFault = ContainerFault(job.file.type, job.file.layout);
   return containerFault.empty() ? "" : "--output " + job.file.path + ": " + containerFault;
 }

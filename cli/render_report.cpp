@@ -65,6 +65,10 @@ std::string JsonLine(const JobOutcome& outcome) {
                {"render", report.exact ? "exact" : "window"},
                {"format", SampleFormatName(layout.format)},
                {"frames", frames}};
+  if (job.file.type != FileType::kWav && outcome.written) {
+    line["type"] = FileTypeNameOf(job.file.type);
+    if (outcome.file.fileBytes) line["file_bytes"] = *outcome.file.fileBytes;
+  }
   for (const ReportField& field : report.signal) line[field.key] = JsonValue(field.value);
   if (outcome.file.measures)
     line["measured"] = MeasuredJson(*outcome.file.measures, outcome.file.sha256);

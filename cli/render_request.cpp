@@ -113,6 +113,11 @@ std::string ReadOutput(const RenderOptions& options, RenderRequest& request) {
   if (LooksLikeDecibels(options.amplitudeText))
     return "--amplitude takes percent of full scale; for \"" + options.amplitudeText +
            "\" use --peak (dBFS)";
+  if (!options.typeName.empty()) {
+    FileType type = FileType::kWav;
+    FileTypeNamed(options.typeName, type);
+    request.type = type;
+  }
   request.outputTemplate = options.outputTemplate;
   return options.outputGiven ? OutputTemplateFault(options.outputTemplate) : "";
 }

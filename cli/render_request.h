@@ -54,6 +54,7 @@ struct RenderRequest {
   std::map<std::string, std::uint64_t> parameters;
   std::string inversePath;
   std::string outputTemplate;
+  std::optional<FileType> type;  // --type; else by each output's name
   RunSettings run;
   std::string fault;  // not empty: refused, nothing is written
 };

@@ -11,7 +11,20 @@
 
 #include "encode/sample_encoding.h"
 
-enum class FileType { kWav };
+enum class FileType { kWav, kFlac };
+
+struct FileTypeName {
+  FileType type;
+  const char* name;       // as --type takes it
+  const char* extension;  // a file name ending in it asks for the type
+};
+constexpr FileTypeName kFileTypeNames[] = {{FileType::kWav, "wav", ".wav"},
+                                           {FileType::kFlac, "flac", ".flac"}};
+const char* FileTypeNameOf(FileType type);
+// False when the name is none of the types'.
+bool FileTypeNamed(std::string_view name, FileType& type);
+// The type whose extension ends the path, in any case ("X.FLAC"); nothing for other names.
+std::optional<FileType> FileTypeOfPath(std::string_view path);
 
 // What the frames are and how many: everything a container says of them.
 struct StreamLayout {
@@ -30,7 +43,7 @@ std::uint32_t FrameBytes(const StreamLayout& layout);
 std::uint64_t DataBytes(const StreamLayout& layout);
 
 // Where a file's bytes go, in order. A container that knows some of its header only at the end
-// goes back to it where the output can seek.
+// (FLAC's checksum and sizes) goes back to it where the output can seek.
 class ByteOutput {
  public:
   virtual ~ByteOutput() = default;

@@ -11,7 +11,7 @@ RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libasound2-dev libxcb1-dev libsleef-dev
   fonts-liberation2 xdg-utils libcli11-dev
-  nlohmann-json3-dev libebur128-dev libssl-dev
+  nlohmann-json3-dev libebur128-dev libssl-dev libflac-dev
 )
 # What the tests need besides: the 32-bit build and its emulator, the sanitizers and fuzzers,
 # the virtual desktops of the end-to-end tests, and the packaging checks.
@@ -25,13 +25,13 @@ TEST_PACKAGES=(
   clang-14 libclang-rt-14-dev valgrind
   qt6-gtk-platformtheme qt6-wayland weston
   dbus-daemon dbus-bin at-spi2-core python3-pyatspi
-  lintian man-db python3 python3-numpy python3-scipy clang-format-14
+  lintian man-db python3 python3-numpy python3-scipy clang-format-14 flac
 )
 I386_PACKAGES=(
   qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386
   libsndfile1-dev:i386 libc6:i386 libstdc++6:i386 libbenchmark-dev:i386
   qt6-qpa-plugins:i386 libsleef-dev:i386 qt6-gtk-platformtheme:i386 qt6-wayland:i386 libxcb1-dev:i386
-  libebur128-dev:i386 libssl-dev:i386
+  libebur128-dev:i386 libssl-dev:i386 libflac-dev:i386
 )
 
 case "${1:-test}" in

@@ -171,6 +171,46 @@ TEST(ExactRendering, LibsndfileReadsEveryFormatHeaderAndLength) {
   }
 }
 
+TEST(ExactRendering, FlacHoldsTheSamplesOfTheWavOfTheSameRequest) {
+  struct Case {
+    std::vector<std::string> words;
+    int subtype;
+  };
+  const std::vector<Case> cases = {
+      {{"--exact", "--frequency", "1000", "--rate", "48000", "--format", "pcm24", "--peak", "-20",
+        "--length", "2"},
+       SF_FORMAT_PCM_24},
+      {{"--shape", "square", "--channels", "2"}, SF_FORMAT_PCM_16},  // the window's rendering
+      {{"--shape", "white", "--rate", "96000", "--channels", "8", "--length", "0.3"},
+       SF_FORMAT_PCM_16},
+      {{"--shape", "sweep", "--frequency", "20:20000", "--rate", "192000", "--format", "pcm24",
+        "--length", "0.5", "--dither", "tpdf"},
+       SF_FORMAT_PCM_24},
+      {{"--shape", "sine", "--rate", "768000", "--channels", "3", "--samples", "5001", "--format",
+        "pcm24"},
+       SF_FORMAT_PCM_24},
+  };
+  TemporaryFolder folder;
+  for (const Case& c : cases) {
+    std::string line;
+    for (const std::string& word : c.words) line += word + " ";
+    SCOPED_TRACE(line);
+    ASSERT_EQ(Render(c.words, folder / "same.wav"), "");
+    ASSERT_EQ(Render(c.words, folder / "same.flac"), "");
+    const ReadBack wav = ReadWithLibsndfile(folder / "same.wav");
+    const ReadBack flac = ReadWithLibsndfile(folder / "same.flac");
+    EXPECT_EQ(flac.info.format, SF_FORMAT_FLAC | c.subtype);
+    EXPECT_EQ(flac.info.samplerate, wav.info.samplerate);
+    EXPECT_EQ(flac.info.channels, wav.info.channels);
+    EXPECT_EQ(flac.info.frames, wav.info.frames);
+    EXPECT_TRUE(flac.samples == wav.samples);
+    // STREAMINFO's checksum of the samples, bytes 26 to 41, was completed at the end.
+    const Bytes bytes = ReadFile(folder / "same.flac");
+    ASSERT_GT(bytes.size(), 42u);
+    EXPECT_NE(Bytes(bytes.begin() + 26, bytes.begin() + 42), Bytes(16, 0));
+  }
+}
+
 TEST(ExactRendering, Rf64ReadsBackWithItsSizesInTheDs64Chunk) {
   // Forced here: the real thing needs more than 4 GiB of samples.
   WavLayout layout{SampleFormat::kPcm24, 48000, 2, 1001};

@@ -46,6 +46,10 @@ expect_refused "--output is required" --shape saw
 expect_refused "to the same file x.wav" --frequency 997,1000 --output x.wav
 expect_refused "unknown placeholder {hz}" --output '{hz}.wav'
 expect_refused "--jobs" --jobs 0 --output x.wav
+expect_refused "FLAC holds integer samples only" --format float32 --output x.flac
+expect_refused "a sampler loop is a WAV chunk" --loop --output X.FLAC
+expect_refused "--type wav: the name x.flac asks for flac" --type wav --output x.flac
+expect_refused "--type: ogg not in {wav,flac}" --type ogg --output x.wav
 
 run_in_empty --help
 [ "$status" -eq 0 ] && [[ "$out" == *"--frequency"* ]] && pass "--help" || fail "--help: $status"

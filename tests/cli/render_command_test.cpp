@@ -217,6 +217,11 @@ TEST(RenderCommand, ReportLinesAreJsonWhateverTheTexts) {
   job.report.amplitude = -std::numeric_limits<double>::infinity();
   EXPECT_NE(line().find("\"rendered\":null,"), std::string::npos);
   EXPECT_NE(line().find("\"amplitude\":null,"), std::string::npos);
+  // A FLAC file says its type and its size, which only its end told.
+  job.file.type = FileType::kFlac;
+  file.fileBytes = 1234;
+  EXPECT_NE(line().find("\"frames\":4410,\"type\":\"flac\",\"file_bytes\":1234}"),
+            std::string::npos);
 }
 
 }  // namespace

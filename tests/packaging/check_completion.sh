@@ -45,10 +45,10 @@ options=$(grep -oE '^ +(-[a-z],)?--[a-z][a-z-]*' <<<"$help" | sed 's/.*,//; s/^ 
 shapes=$(grep -oE 'shapes: [a-z|-]+' <<<"$help" | sed 's/shapes: //; s/|/ /g')
 choices() { grep -oE -- "--$1 TEXT:\{[a-z0-9,]+\}" <<<"$help" | sed 's/.*{//; s/}//; s/,/ /g'; }
 range() { grep -oE -- "--$1 INT:INT in \[[0-9]+ - [0-9]+\]" <<<"$help" | grep -oE '[0-9]+' | tail -2; }
-formats=$(choices format) dithers=$(choices dither)
+formats=$(choices format) dithers=$(choices dither) types=$(choices type)
 channels=$(seq $(range channels)) rates=$(complete_words --rate "")
 read -r lowest highest < <(range rate | paste -sd' ')
-for what in options shapes formats dithers channels rates; do
+for what in options shapes formats dithers types channels rates; do
   [ -n "${!what}" ] || { echo "FAIL: no $what in $render --help:"; echo "$help"; exit 1; }
 done
 
@@ -70,6 +70,7 @@ for rate in 44100 48000 96000 192000; do
 done
 expect "$formats" --format ""
 expect "$dithers" --dither ""
+expect "$types" --type ""
 expect "$rates" --channels 2 --rate ""
 expect "$(tr ' ' '\n' <<<"$rates" | grep '^1')" --rate 1
 # --rate=... reaches the completion as three words: option, "=", value.
