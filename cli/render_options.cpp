@@ -105,7 +105,7 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
           ->check(kAtLeastOne);
   CLI::Option* cycles = app.add_option("--cycles", options.cycles,
                                        "Length in whole cycles of the frequency, which is kept "
-                                       "exactly, instead of --length")
+                                       "exactly (an mls: in periods), instead of --length")
                             ->check(kAtLeastOne);
   samples->excludes(length)->excludes(cycles);
   cycles->excludes(length);

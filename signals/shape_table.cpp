@@ -11,11 +11,16 @@ SignalPlan PlanToneSignal(const ShapeRow& row, const SignalRequest& request);
 SignalPlan PlanSweepSignal(const ShapeRow& row, const SignalRequest& request);
 SignalPlan PlanNoiseSignal(const ShapeRow& row, const SignalRequest& request);
 SignalPlan PlanMultitoneSignal(const ShapeRow& row, const SignalRequest& request);
+SignalPlan PlanMlsSignal(const ShapeRow& row, const SignalRequest& request);
 
 namespace {
 
 constexpr unsigned kTone = kTakesFrequency | kTakesCycles | kTakesBandLimit;
 constexpr unsigned kSweep = kTakesRange | kTakesInverse;
+constexpr ShapeParameter kMlsOrder{"order",
+                                   "Order N of a maximum-length sequence (--shape mls): a period "
+                                   "of 2^N - 1 frames, 2 to 24",
+                                   2, 24};
 
 // The window's four shapes first, in the order of its list and with its engine's codes.
 constexpr ShapeRow kShapes[] = {
@@ -33,6 +38,8 @@ constexpr ShapeRow kShapes[] = {
     {"pink", 0, kTakesSeed | kTakesPeriodic, kPinkNoise, nullptr, "pink noise", PlanNoiseSignal},
     {"multitone", 0, kTakesTones, 0, nullptr, "several sines on exact bins, F+F+...",
      PlanMultitoneSignal},
+    {"mls", 0, kTakesCycles | kTakesParameter, 0, &kMlsOrder,
+     "a maximum-length sequence of --order N, plus and minus the peak", PlanMlsSignal},
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The exact rendering's measurement signals, measured on the written files by numpy and scipy:
 synchronized sweeps (harmonics deconvolved at L ln k), noise calibrated to its RMS, multitones on
-exact bins, band-limited shapes without aliases, and sample-exact fades.
+exact bins, band-limited shapes without aliases, sample-exact fades, and maximum-length sequences
+whose autocorrelation is an impulse.
 
 Usage: signal_analysis.py RENDER_PROGRAM [EMULATOR]"""
 import json
@@ -258,7 +259,26 @@ def fades(folder):
     check("fade-out", values[-1] == 0 and abs(values[-241]) > 0, "240 frames, the last 0")
 
 
+def maximum_length_sequence(folder):
+    # Two periods of order 16 at -6 dBFS in float32: each period's circular autocorrelation (numpy's
+    # FFT) is P at lag 0 and -1 at every other lag.
+    values, _, report = render(folder, "--shape", "mls", "--order", "16", "--cycles", "2",
+                               "--rate", "48000", "--peak", "-6")
+    period = 2 ** 16 - 1
+    signs = np.sign(values)
+    spectrum = np.fft.rfft(signs[:period])
+    correlation = np.rint(np.fft.irfft(np.abs(spectrum) ** 2, period)).astype(np.int64)
+    peak = 20 * np.log10(np.max(np.abs(values)))
+    check("MLS of order 16", len(values) == 2 * period and np.array_equal(values[:period],
+          values[period:]) and correlation[0] == period and np.all(correlation[1:] == -1) and
+          abs(peak + 6) < 1e-5 and np.all(np.abs(values) == np.max(np.abs(values))) and
+          report["period"] == period and report["order"] == 16,
+          f"{len(values)} frames, autocorrelation {correlation[0]} at lag 0 and "
+          f"{sorted(set(correlation[1:].tolist()))} elsewhere, peak {peak:.6f} dBFS")
+
+
 with tempfile.TemporaryDirectory() as folder:
+    maximum_length_sequence(folder)
     sweeps(folder)
     noise(folder)
     periodic_noise(folder)
