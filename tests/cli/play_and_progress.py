@@ -39,6 +39,10 @@ def played(home):
 
 
 def samples_of(path, header):
+    """The file's samples: after its WAV header, or a FLAC file's as flac decodes them."""
+    if path.endswith(".flac"):
+        return subprocess.run(["flac", "-d", "-c", "-s", "--force-raw-format", "--endian=little",
+                               "--sign=signed", path], check=True, capture_output=True).stdout
     with open(path, "rb") as file:
         return file.read()[header:]
 
@@ -50,9 +54,11 @@ def playback(folder):
              ("the window's pcm16, twice", ["--frequency", "997", "--length", "0.5",
                                              "--channels", "2", "--loop-play", "2"], 2, 44),
              ("float32 noise, three times", ["--shape", "white", "--format", "float32",
-                                             "--length", "0.3", "--loop-play", "3"], 3, 80))
+                                             "--length", "0.3", "--loop-play", "3"], 3, 80),
+             ("pcm24 FLAC, twice", ["--format", "pcm24", "--rate", "48000", "--shape", "pink",
+                                    "--length", "0.5", "--loop-play", "2"], 2, None))
     for name, words, times, header in cases:
-        path = os.path.join(home, "file.wav")
+        path = os.path.join(home, "file.wav" if header else "file.flac")
         done = run(home, *words, *([] if "--loop-play" in words else ["--play"]), "--output",
                    path)
         line = json.loads(done.stdout) if done.returncode == 0 else {}
