@@ -479,7 +479,7 @@ TEST(ExactRendering, RefusesBadValuesNamingTheOptionAndItsRange) {
        "--periodic applies to white and pink, not to white-uniform"},
       {{"--periodic"}, "--periodic applies to white and pink, not to sine"},
       {{"--shape", "sweep", "--frequency", "20:2000", "--cycles", "3"},
-       "--cycles applies to sine, saw, square and triangle, not to sweep"},
+       "--cycles applies to sine, saw, square, triangle and mls, not to sweep"},
   };
   for (const Case& c : cases) {
     std::string line;

@@ -153,7 +153,7 @@ TEST(RenderCommand, NamesEveryFieldAndRefusesTwoCombinationsForOneFile) {
             "{rate} and {channels}");
   EXPECT_EQ(FaultOf({"--shape", "sine,sinus", "--output", "x.wav"}),
             "--shape: unknown shape \"sinus\"; known are sine, saw, square, triangle, sweep, "
-            "linear-sweep, white, white-uniform, pink and multitone");
+            "linear-sweep, white, white-uniform, pink, multitone and mls");
   EXPECT_EQ(FaultOf({"--output", ""}), "--output: the file name is empty");
 
   // Two names, one existing file: writing both would leave only the second.
