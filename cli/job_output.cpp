@@ -12,6 +12,7 @@
 #include "cli/interruption.h"
 #include "files/file_writer.h"
 #include "measure/file_digest.h"
+#include "measure/true_peak.h"
 
 namespace {
 
@@ -91,6 +92,8 @@ class FileTry {
   bool Write(int descriptor, bool seekable, WrittenFile& written) {
     std::optional<FrameMeter> meter;
     std::optional<FileDigest> digest;
+    // The true peak by the standard's filter, to warn of what a converter would clip.
+    EncodedTruePeak peaks(FormatOf(layout_));
     if (settings_.measure) {
       meter.emplace(FormatOf(layout_));
       digest.emplace();
@@ -106,14 +109,17 @@ class FileTry {
         [&](const std::uint8_t* encoded, std::size_t count) {
           if (Interrupted()) return false;  // the writer drops what it has written
           if (meter) meter->Add(encoded, count);
+          peaks.Add(encoded, count);
           if (settings_.progress != nullptr) settings_.progress->AddFrames(count);
           return container->AddFrames(encoded, count);
         },
         settings_.threads);
+    written.fileBytes = output.Extent();
     if (!streamed) return Interrupted() ? false : fail();
     if (!container->End()) return fail();
-    written.frames = layout_.frames;
     written.fileBytes = output.Extent();
+    written.frames = layout_.frames;
+    written.truePeak = peaks.Peak();
     if (meter) written.measures = meter->Finish();
     if (digest) written.sha256 = output.Rewritten() ? "" : digest->Finish();
     rewritten_ = output.Rewritten();
@@ -130,14 +136,32 @@ class FileTry {
   bool rewritten_ = false;
 };
 
+// A stream (standard output, a device, a pipe) is written straight through: nothing to replace.
+bool WriteStream(const FileJob& job, FileTry& attempt, WrittenFile& written) {
+  if (job.path == kStandardOutputName) return attempt.Write(STDOUT_FILENO, false, written);
+  const int descriptor = OpenStreamTarget(job.path);
+  if (descriptor < 0) return false;
+  const bool done = attempt.Write(descriptor, false, written);
+  return ::close(descriptor) == 0 && done;
+}
+
+// Ctrl-C: a file is dropped whole, a stream keeps what went down it.
+std::string StoppedText(const FileJob& job, bool stream, const WrittenFile& written) {
+  const std::string name = job.path == kStandardOutputName ? "standard output" : job.path;
+  if (!stream) return "Stopped: " + job.path + " was not written";
+  return "Stopped: " + std::to_string(written.fileBytes.value_or(0)) + " bytes had gone to " +
+         name + ", not the whole file";
+}
+
 }  // namespace
 
 bool WriteFileJob(const FileJob& job, const Frames& frames, const WriteSettings& settings,
                   WrittenFile& written, std::string& message) {
   FileTry attempt(job, frames, settings);
   bool done = false;
-  if (job.path == kStandardOutputName) {
-    done = attempt.Write(STDOUT_FILENO, false, written);
+  const bool stream = job.path == kStandardOutputName || IsStreamTarget(job.path);
+  if (stream) {
+    done = WriteStream(job, attempt, written);
   } else {
     const FileContent content{attempt.FileBytes(), [&](int descriptor) {
                                 return attempt.Write(descriptor, true, written);
@@ -145,7 +169,8 @@ bool WriteFileJob(const FileJob& job, const Frames& frames, const WriteSettings&
     done = settings.noClobber ? WriteNewFile(job.path, content) : WriteWholeFile(job.path, content);
   }
   if (!done) {
-    message = WriteFailureText(job.path, LastFileError());
+    message = Interrupted() ? StoppedText(job, stream, written)
+                            : WriteFailureText(job.path, LastFileError());
     return false;
   }
   // The file as it ended, where the container went back into it (FLAC's STREAMINFO).

@@ -22,10 +22,13 @@ struct WrittenFile {
   std::uint64_t frames = 0;
   std::optional<std::uint64_t> fileBytes;  // of a file type whose size only its end tells
   std::optional<FrameMeasures> measures;
-  std::string sha256;  // of the whole file, with measures; empty where it could not be read
+  std::string sha256;   // of the whole file, with measures; empty where it could not be read
+  double truePeak = 0;  // of the frames written (BS.1770-4), in full scale
 };
 
-// On failure the message, as the window's save words it ("Could not write PATH: REASON").
+// On failure the message, as the window's save words it ("Could not write PATH: REASON"), or how
+// much a stop left. Standard output, character devices and named pipes are written straight
+// through; files as the window's save writes them.
 bool WriteFileJob(const FileJob& job, const Frames& frames, const WriteSettings& settings,
                   WrittenFile& written, std::string& message);
 

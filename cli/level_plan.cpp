@@ -51,6 +51,22 @@ std::string GainForLevel(const LevelRequest& level, const SignalPlan& signal,
   return "";
 }
 
+std::string SilentLevelFault(const RenderRequest& request, double peak) {
+  if (IsFloat(request.format) || request.dither || !(peak > 0)) return "";
+  constexpr double kHalfStep = 0.5;
+  const double fullScale = IntegerFullScale(request.format);
+  if (peak * fullScale >= kHalfStep) return "";
+  const LevelRequest& level = request.level;
+  const std::string option = level.kind == LevelKind::kPeak  ? "--peak "
+                             : level.kind == LevelKind::kRms ? "--rms "
+                                                             : "--amplitude ";
+  const double halfStep = kDecibelsPerFactorOfTen * std::log10(kHalfStep / fullScale);
+  return option + NumberText(level.value) + ": every sample would round to 0 in " +
+         SampleFormatName(request.format) + ", whose half step is " +
+         NumberText(std::round(halfStep * 100) / 100) +
+         " dBFS; give a higher level, pcm24, pcm32 or float32, or --dither tpdf";
+}
+
 std::string WrittenLevelFault(const WrittenLevel& written, double rmsDecibels,
                               SampleFormat format) {
   const std::string level = RmsText(rmsDecibels);

@@ -16,5 +16,8 @@ std::string GainForLevel(const LevelRequest& level, const SignalPlan& signal,
                          const std::string& shapeName, double& gain);
 // The RMS level in dBFS that `level` asks of the signal.
 double RmsDecibels(const LevelRequest& level, const SignalPlan& signal);
+// A level whose every sample would round to 0 in the format, refused; `peak` is the largest value
+// in full scale. Silence asked for (0 %) and dithered files are let through.
+std::string SilentLevelFault(const RenderRequest& request, double peak);
 // "" when the level was met as written, else why not and what to do.
 std::string WrittenLevelFault(const WrittenLevel& written, double rmsDecibels, SampleFormat format);

@@ -6,12 +6,21 @@
 #include <map>
 #include <utility>
 
+#include "files/file_writer.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
 std::string Describe(const RenderJob& job) {
-  return job.report.shape + " at \"" + job.report.frequencyText + "\"";
+  return job.report.shape +
+         (job.report.frequencyText ? " at \"" + *job.report.frequencyText + "\"" : "");
+}
+
+std::size_t InverseFilters(const std::vector<RenderJob>& jobs) {
+  std::size_t filters = 0;
+  for (const RenderJob& job : jobs) filters += job.inverse ? 1 : 0;
+  return filters;
 }
 
 // Where writing `path` lands: symbolic links followed, dangling ones too, since writing through
@@ -35,14 +44,16 @@ std::string OutputConflictFault(const std::vector<RenderJob>& jobs,
                                 const std::string& inversePath) {
   if (jobs.size() > 1 && jobs.front().file.path == kStandardOutputName)
     return "--output - writes one file, but the lists ask for " + std::to_string(jobs.size());
-  if (!inversePath.empty() && jobs.size() > 1)
-    return "--inverse writes one filter, but the lists ask for " + std::to_string(jobs.size()) +
-           " sweeps";
+  if (InverseFilters(jobs) > 1)
+    return "--inverse writes one filter, but the lists ask for " +
+           std::to_string(InverseFilters(jobs)) + " sweeps";
   if (!inversePath.empty() && LandingName(inversePath) == LandingName(jobs.front().file.path))
     return "--inverse and --output name the same file " + inversePath;
   std::map<std::string, const RenderJob*> byName;
   std::map<std::pair<dev_t, ino_t>, const RenderJob*> byFile;
   for (const RenderJob& job : jobs) {
+    // A device or a pipe takes one stream after another; nothing is replaced.
+    if (IsStreamTarget(job.file.path)) continue;
     const std::string name =
         job.file.path == kStandardOutputName ? job.file.path : LandingName(job.file.path);
     const RenderJob* other = nullptr;

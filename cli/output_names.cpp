@@ -58,13 +58,20 @@ std::string OutputTemplateFault(const std::string& outputTemplate) {
   return fault;
 }
 
-std::string ExpandOutputTemplate(const std::string& outputTemplate, const NameFields& fields) {
-  std::string path;
+std::string ExpandOutputTemplate(const std::string& outputTemplate, const NameFields& fields,
+                                 std::string& path) {
+  std::string fault;
+  path.clear();
   ScanTemplate(
       outputTemplate, [&](const std::string& text) { path += text; },
       [&](const std::string& name) {
         const std::string* value = FieldNamed(name, fields);
+        // A value never leads the name into another folder.
+        if (value != nullptr && fault.empty() &&
+            (value->find('/') != std::string::npos || *value == ".." || *value == "."))
+          fault = "--output: {" + name + "} would be \"" + *value +
+                  "\", which is no part of a file name";
         path += value != nullptr ? *value : "{" + name + "}";
       });
-  return path;
+  return fault;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -12,7 +13,9 @@
 #include "cli/interruption.h"
 #include "cli/progress_line.h"
 #include "cli/render_playback.h"
+#include "encode/levels.h"
 #include "files/file_writer.h"
+#include "signals/number_text.h"
 #include "signals/span_rounds.h"
 
 namespace {
@@ -85,7 +88,8 @@ class JobRunner {
     Outcome outcome;
     outcome.written = plan_.run.outputGiven;
     if (outcome.written && !WriteFileJob(job.file, *frames, settings_, outcome.file, message))
-      return Fail(StoppedOr(message, job));
+      return Fail(message);
+    if (outcome.written) WarnOfOvers(job, outcome.file);
     if (job.inverse && !WriteInverse(*job.inverse, message))
       // The sweep is there, though no report line will say so.
       return Fail(message +
@@ -120,10 +124,18 @@ class JobRunner {
   // No file is begun after a failure or Ctrl-C.
   bool Going() const { return !failed_ && !Interrupted(); }
 
-  // A write cut short by Ctrl-C left no file; say so rather than how the write failed.
-  std::string StoppedOr(const std::string& message, const RenderJob& job) const {
-    if (!Interrupted() || message.rfind("Could not write", 0) != 0) return message;
-    return "Stopped: " + job.file.path + " was not written";
+  // A true peak above full scale is no fault of the request, but a converter may clip it.
+  void WarnOfOvers(const RenderJob& job, const WrittenFile& file) {
+    if (!(file.truePeak > 1)) return;
+    const double over = std::round(kDecibelsPerFactorOfTen * std::log10(file.truePeak) * 100) / 100;
+    const std::string name =
+        job.file.path == kStandardOutputName ? "standard output" : job.file.path;
+    std::lock_guard lock(mutex_);
+    progress_.Erase();
+    std::cerr << name << ": its true peak is +" << NumberText(over)
+              << " dBTP, above full scale, which a converter may clip; lower the level by "
+              << NumberText(over) << " dB"
+              << (job.bandLimitHelps ? ", or render it --bandlimited" : "") << '\n';
   }
 
   bool Fail(const std::string& message) {

@@ -3,10 +3,9 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <iostream>
-#include <limits>
+#include <regex>
 #include <thread>
 
 #include "encode/sample_encoding.h"
@@ -17,7 +16,6 @@
 namespace {
 
 constexpr char kListSeparator = ',';
-constexpr unsigned kMostJobs = 4096;
 
 std::string ShapeChoices() {
   std::string choices;
@@ -25,34 +23,6 @@ std::string ShapeChoices() {
     choices += (choices.empty() ? "" : "|") + std::string(row.name);
   return choices;
 }
-
-// A count of one or more; CLI11's own positive-number check words its range in floating point.
-const CLI::Validator kAtLeastOne(
-    [](const std::string& text) {
-      return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos &&
-                     text.find_first_not_of('0') != std::string::npos
-                 ? std::string()
-                 : "\"" + text + "\" is not a whole number of 1 or more";
-    },
-    "INT>=1");
-
-// Any 64-bit number, in decimal or 0x hex; CLI11 alone would wrap "-1" and silently cap a number
-// past the largest.
-const CLI::Validator kSeedNumber(
-    [](const std::string& text) {
-      std::size_t start = !text.empty() && text[0] == '+' ? 1 : 0;
-      const bool hex = text.compare(start, 2, "0x") == 0 || text.compare(start, 2, "0X") == 0;
-      if (hex) start += 2;
-      const char* first = text.data() + start;
-      const char* last = text.data() + text.size();
-      std::uint64_t value = 0;
-      const auto [end, error] = std::from_chars(first, last, value, hex ? 16 : 10);
-      return first != last && error == std::errc() && end == last
-                 ? std::string()
-                 : "\"" + text + "\" is not a whole number from 0 to " +
-                       std::to_string(std::numeric_limits<std::uint64_t>::max());
-    },
-    "UINT");
 
 std::vector<std::string> FormatChoices() {
   std::vector<std::string> names;
@@ -70,50 +40,77 @@ std::vector<std::string> TypeChoices() {
 void AddShapeParameters(CLI::App& app, RenderOptions& options) {
   for (const ShapeRow& row : ShapeTable()) {
     const ShapeParameter* parameter = row.parameter;
-    if (parameter == nullptr || options.parameters.count(parameter->name) > 0) continue;
-    app.add_option(std::string("--") + parameter->name, options.parameters[parameter->name],
-                   parameter->help)
-        ->check(CLI::Range(parameter->lowest, parameter->highest));
+    if (parameter == nullptr) continue;
+    const std::string option = std::string("--") + parameter->name;
+    if (options.parameterTexts.count(option) > 0) continue;
+    app.add_option(option, options.parameterTexts[option], parameter->help)
+        ->type_name(std::to_string(parameter->lowest) + ".." + std::to_string(parameter->highest));
   }
 }
 
-unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
+std::string DefaultJobs() {
+  return std::to_string(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+// CLI11's own words for what went wrong, in the command's.
+std::string Reworded(const std::string& what) {
+  static const std::regex twice(R"(^(--[a-z-]+): At Most 1 required but received (\d+)$)");
+  static const std::regex missing(R"(^(--[a-z-]+): 1 required \S+ missing$)");
+  static const std::regex unexpected(R"(^The following arguments? (was|were) not expected: (.*)$)");
+  static const std::regex excludes(R"(^(--[a-z-]+) excludes (--[a-z-]+)$)");
+  std::smatch match;
+  if (std::regex_match(what, match, twice))
+    return match[1].str() + " is given " + match[2].str() +
+           " times; give it once (a list goes in one value: --frequency 997,1000)";
+  if (std::regex_match(what, match, missing)) return match[1].str() + " needs a value";
+  if (std::regex_match(what, match, unexpected))
+    return "unknown option or stray value: " + match[2].str() + " (see --help)";
+  if (std::regex_match(what, match, excludes))
+    return match[1].str() + " and " + match[2].str() + " cannot be given together";
+  return what;
+}
 
 void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
                 std::string& frequencies) {
   app.add_option("--shape", shapes, "Shape, or a comma-separated list of shapes: " + ShapeChoices())
+      ->type_name("SHAPE")
       ->capture_default_str();
   app.add_option("--frequency", frequencies,
-                 "Frequency in Hz, or a comma-separated list; read as the window reads its field. "
-                 "Sweeps: F1:F2; multitones: F+F+...")
+                 "Frequency in Hz, more than 0 and below half the rate, or a comma-separated "
+                 "list; sweeps take F1:F2, multitones F+F+... (at most 64 tones)")
+      ->type_name("HZ")
       ->capture_default_str();
-  CLI::Option* amplitude =
-      app.add_option("--amplitude", options.amplitudeText, "Amplitude in percent of full scale")
-          ->capture_default_str();
+  CLI::Option* amplitude = app.add_option("--amplitude", options.amplitudeText,
+                                          "Peak in percent of full scale, 0 to 100")
+                               ->type_name("PERCENT")
+                               ->capture_default_str();
   CLI::Option* peak = app.add_option("--peak", options.peakText,
-                                     "Sample peak in dBFS (0 or less), instead of --amplitude");
+                                     "Sample peak in dBFS, -200 to 0, instead of --amplitude")
+                          ->type_name("DBFS");
   CLI::Option* rms = app.add_option("--rms", options.rmsText,
-                                    "RMS level in dBFS after AES17 (a full-scale sine reads 0)");
+                                    "RMS level in dBFS after AES17 (a full-scale sine reads 0), "
+                                    "-200 up to what the shape's peak allows")
+                         ->type_name("DBFS");
   peak->excludes(amplitude)->excludes(rms);
   rms->excludes(amplitude);
-  CLI::Option* length = app.add_option("--length", options.lengthText,
-                                       "Length in seconds: 0.1 to 20 as the window renders, up "
-                                       "to 86400 (24 hours) when rendered exactly")
-                            ->capture_default_str();
-  CLI::Option* samples =
-      app.add_option("--samples", options.samples, "Length in frames, instead of --length")
-          ->check(kAtLeastOne);
-  CLI::Option* cycles = app.add_option("--cycles", options.cycles,
+  CLI::Option* length =
+      app.add_option("--length", options.lengthText, "Length in seconds, more than 0, up to 86400")
+          ->type_name("SECONDS")
+          ->capture_default_str();
+  CLI::Option* samples = app.add_option("--samples", options.samplesText,
+                                        "Length in frames, 1 or more, instead of --length")
+                             ->type_name("FRAMES");
+  CLI::Option* cycles = app.add_option("--cycles", options.cyclesText,
                                        "Length in whole cycles of the frequency, which is kept "
                                        "exactly (an mls: in periods), instead of --length")
-                            ->check(kAtLeastOne);
+                            ->type_name("N");
   samples->excludes(length)->excludes(cycles);
   cycles->excludes(length);
-  app.add_option("--channels", options.channels, "Channels, 1 to 8, each with the same signal")
-      ->check(CLI::Range(kMonoChannels, kMostChannels))
+  app.add_option("--channels", options.channelsText, "Channels, each with the same signal")
+      ->type_name("1..8")
       ->capture_default_str();
-  app.add_option("--rate", options.sampleRate, "Sample rate in Hz, 8000 to 768000")
-      ->check(CLI::Range(kLowestRate, kHighestRate))
+  app.add_option("--rate", options.rateText, "Sample rate in Hz")
+      ->type_name("8000..768000")
       ->capture_default_str();
   app.add_option("--format", options.formatName, "Sample format: pcm16, pcm24, pcm32 or float32")
       ->check(CLI::IsMember(FormatChoices()))
@@ -128,39 +125,45 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_option("--dither", options.dither, "Dither for integer formats: none or tpdf")
       ->check(CLI::IsMember({kNoDither, kTriangularDither}))
       ->capture_default_str();
-  app.add_option("--seed", options.seed, "Seed of noise and dither: the same seed, the same bytes")
-      ->check(kSeedNumber)
+  app.add_option("--seed", options.seedText,
+                 "Seed of noise and dither, 0 to 2^64 - 1 (decimal or 0x hex): the same seed, "
+                 "the same bytes")
+      ->type_name("N")
       ->capture_default_str();
   app.add_flag("--loop", options.loop, "Add a sampler loop (smpl chunk) over the whole file");
   AddShapeParameters(app, options);
   app.add_flag("--bandlimited", options.bandlimited,
                "Square, saw and triangle of their harmonics below half the rate only");
-  app.add_option("--fade-in", options.fadeInText, "Raised-cosine fade-in, in milliseconds");
+  app.add_option("--fade-in", options.fadeInText, "Raised-cosine fade-in, in milliseconds")
+      ->type_name("MS");
   app.add_flag("--periodic", options.periodic,
                "Noise whose period is the file: it loops, and every bin from 20 Hz to 20 kHz has "
                "the target magnitude");
   app.add_option("--inverse", options.inversePath,
-                 "Write the sweep's inverse filter to this file (float32): the sweep convolved "
-                 "with it gives an impulse at the lag the report states");
+                 "Write the sweep's inverse filter to this file (float32 WAV): the sweep "
+                 "convolved with it gives an impulse at the lag the report states")
+      ->type_name("PATH");
   app.add_option("--fade-out", options.fadeOutText,
-                 "Raised-cosine fade-out, in milliseconds (sweeps: their last semitone unless 0)");
+                 "Raised-cosine fade-out, in milliseconds (sweeps: their last semitone unless 0)")
+      ->type_name("MS");
   app.add_option("--output", options.outputTemplate,
-                 "File to write, '-' for standard output; with lists a template naming each file "
-                 "by {shape}, {frequency}, {rendered}, {rate} and {channels}; needed unless "
-                 "--play");
+                 "File to write, '-' for standard output, or a device (/dev/null); with lists a "
+                 "template naming each file by {shape}, {frequency}, {rendered}, {rate} and "
+                 "{channels}; needed unless --play")
+      ->type_name("PATH");
   app.add_flag("--play", options.play,
                "Play each file on the default sound device after writing it (without --output: "
                "play only)");
-  app.add_option("--loop-play", options.loopPlay,
+  app.add_option("--loop-play", options.loopPlayText,
                  "Play each file this many times over, seamlessly (implies --play)")
-      ->check(CLI::Range(1u, kMostLoopPlays));
+      ->type_name("1..100000");
   app.add_flag("--quiet", options.quiet, "Print no line per file written");
   app.add_flag("--measure", options.measure,
                "Add to each line what the file's bytes measure: sample and true peak, RMS "
                "(AES17), DC offset, crest factor, loudness (LUFS) and SHA-256");
   app.add_flag("--no-clobber", options.noClobber, "Refuse to replace existing files");
-  app.add_option("--jobs", options.jobs, "Files rendered at the same time")
-      ->check(CLI::Range(1u, kMostJobs))
+  app.add_option("--jobs", options.jobsText, "Files rendered at the same time")
+      ->type_name("1..4096")
       ->capture_default_str();
 }
 
@@ -185,19 +188,21 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
   RenderOptions& options = parsed.options;
   options.amplitudeText = kStartAmplitudeText;
   options.lengthText = kStartLengthText;
-  options.channels = kStartRenderSettings.channels;
-  options.sampleRate = kStartRenderSettings.sampleRate;
-  options.jobs = DefaultJobs();
+  options.channelsText = std::to_string(kStartRenderSettings.channels);
+  options.rateText = std::to_string(kStartRenderSettings.sampleRate);
+  options.jobsText = DefaultJobs();
   options.formatName = kDefaultFormatName;
   options.dither = kNoDither;
+  options.seedText = "1";
   std::string shapes = ShapeTable().front().name;
   std::string frequencies = kStartFrequencyText;
 
-  CLI::App app("Renders test tones to WAV and FLAC files: byte for byte as " QUORVEL_WINDOW_PROGRAM
-               " saves them wherever the window could make the file, exactly otherwise.",
-               QUORVEL_RENDER_PROGRAM);
+  CLI::App app(
+      "Renders test signals to WAV and FLAC files: byte for byte as " QUORVEL_WINDOW_PROGRAM
+      " saves them wherever the window could make the file, exactly otherwise.",
+      QUORVEL_RENDER_PROGRAM);
   app.failure_message(
-      [](const CLI::App*, const CLI::Error& error) { return FailureText(error.what()); });
+      [](const CLI::App*, const CLI::Error& error) { return FailureText(Reworded(error.what())); });
   app.set_version_flag("--version", QUORVEL_RENDER_PROGRAM " " QUORVEL_VERSION);
   AddOptions(app, options, shapes, frequencies);
   try {
@@ -208,10 +213,9 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     parsed.exitCode = printed == 0 ? 0 : kExitBadRequest;
     return parsed;
   }
-  options.amplitudeGiven = app.count("--amplitude") > 0;
-  options.outputGiven = app.count("--output") > 0;
-  options.playTimes = options.loopPlay > 0 ? options.loopPlay : options.play ? 1 : 0;
-  if (!options.outputGiven && options.playTimes == 0) {
+  for (const CLI::Option* option : app.get_options())
+    if (option->count() > 0) options.given.insert(option->get_name());
+  if (!Given(options, "--output") && !options.play && !Given(options, "--loop-play")) {
     std::cerr << FailureText("--output is required (or --play, to hear the sound without a file)");
     parsed.finished = true;
     parsed.exitCode = kExitBadRequest;

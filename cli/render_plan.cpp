@@ -6,11 +6,9 @@
 #include <set>
 #include <utility>
 
-#include "cli/clamp_notes.h"
 #include "cli/output_conflicts.h"
 #include "cli/output_names.h"
 #include "cli/signal_plan.h"
-#include "formats/wav_container.h"
 #include "signals/inverse_filter.h"
 #include "signals/number_text.h"
 #include "sound/wav_buffer.h"
@@ -23,21 +21,10 @@ constexpr std::uint64_t kLongestInverseSweep = std::uint64_t{1} << 22;
 
 // A float as its own shortest text reads back in double: "0.1", not 0.10000000149011612.
 double ShortestDouble(float value) {
-  if (!std::isfinite(value)) return value;
   const std::string text = NumberText(value);
   double shortest = 0;
   std::from_chars(text.data(), text.data() + text.size(), shortest);
   return shortest;
-}
-
-// The window's amplitude text is read unless a level in dBFS takes its place.
-bool ReadsAmplitude(const RenderRequest& request) {
-  return !request.exact || request.level.kind == LevelKind::kPercent;
-}
-
-bool ParametersClamped(const RenderRequest& request) {
-  return (ReadsAmplitude(request) && ClampAmplitude(request.amplitude) != request.amplitude) ||
-         (!request.exact && !(ClampLength(request.length) == request.length));
 }
 
 // The type asked for by --type, else by the name's ending, else WAV; a fault when they differ.
@@ -51,33 +38,34 @@ std::string ChooseFileType(const RenderRequest& request, const std::string& path
   return "";
 }
 
-// The window's rendering of the texts, as a save from the window would make it.
-std::string PlanWindowJob(const RenderRequest& request, const ShapeRow& shape, float frequency,
-                          RenderJob& job, std::string& rendered) {
+// The window's rendering of the values, as a save from the window would make it.
+void PlanWindowJob(const RenderRequest& request, const ShapeRow& shape, const std::string& text,
+                   RenderJob& job, std::string& rendered) {
+  const float frequency = ReadDecimalText(text);
   const RenderOutcome planned =
-      PlanFrequency(frequency, request.length, static_cast<std::uint32_t>(request.rate));
+      PlanFrequency(frequency, request.windowLength, static_cast<std::uint32_t>(request.rate));
   // The frames are counted once rendered; until then, as many as the length makes.
   job.file.layout = {SampleFormat::kPcm16, static_cast<std::uint32_t>(request.rate),
                      static_cast<std::uint16_t>(request.channels),
-                     static_cast<std::uint64_t>(ClampLength(request.length) * request.rate)};
-  job.file.source = WindowRendering(shape.windowCode, frequency, request.amplitude, request.length,
-                                    request.channels, request.rate);
+                     static_cast<std::uint64_t>(request.windowLength * request.rate)};
+  job.file.source = WindowRendering(shape.windowCode, frequency, request.windowAmplitude,
+                                    request.windowLength, request.channels, request.rate);
   job.report.rendered = ShortestDouble(planned.frequency);
-  job.report.amplitude = static_cast<double>(ClampAmplitude(request.amplitude));
-  job.report.length = ShortestDouble(ClampLength(request.length));
-  job.report.clamped = planned.frequencyClamped || ParametersClamped(request);
+  job.report.level = {"amplitude", static_cast<double>(request.windowAmplitude)};
+  job.report.length = ShortestDouble(request.windowLength);
   rendered = NumberText(planned.frequency);
-  return "";
 }
 
 // A sweep's inverse filter, from the sweep as it is written, mono float32 beside it.
 std::shared_ptr<const FileJob> InverseFilterJob(const RenderRequest& request,
-                                                const ExactSignal& exact) {
-  std::vector<double> sweep(exact.signal.frames);
-  exact.signal.values(0, sweep.size(), sweep.data());
+                                                const ExactSignal& exact,
+                                                std::shared_ptr<const InverseFilter>& filter) {
+  const SignalPlan& signal = exact.signal;
+  std::vector<double> sweep(signal.soundingFrames > 0 ? signal.soundingFrames : signal.frames);
+  signal.values(0, sweep.size(), sweep.data());
   for (double& value : sweep) value *= exact.encoding.gain;
-  auto filter = std::make_shared<const InverseFilter>(
-      InverseFilterOf(sweep, exact.signal.frequency, *exact.signal.sweepEnd, request.rate));
+  filter = std::make_shared<const InverseFilter>(
+      InverseFilterOf(sweep, signal.frequency, *signal.sweepEnd, request.rate));
   const ValueSource taps = [filter](std::uint64_t first, std::size_t count, double* out) {
     std::copy_n(filter->taps.begin() + static_cast<std::ptrdiff_t>(first), count, out);
   };
@@ -90,15 +78,18 @@ std::shared_ptr<const FileJob> InverseFilterJob(const RenderRequest& request,
   return job;
 }
 
+// The level as it was asked for: percent as rendered, or the dBFS given (or noise's default).
+ReportField LevelField(const RenderRequest& request, const ExactSignal& exact) {
+  const LevelRequest& level = request.level;
+  if (level.kind == LevelKind::kPeak) return {"peak_dbfs", level.value};
+  if (level.kind == LevelKind::kRms || (!level.given && exact.signal.defaultRms))
+    return {"rms_dbfs", level.kind == LevelKind::kRms ? level.value : *exact.signal.defaultRms};
+  return {"amplitude", exact.encoding.gain * exact.signal.levels.peak * kPercent};
+}
+
 std::string PlanExactJob(const RenderRequest& request, const ShapeRow& shape,
-                         const std::string& frequencyText, float frequency, RenderJob& job,
-                         std::string& rendered) {
-  // Only the window's shapes read their frequency as the window does.
-  const RenderOutcome clamp =
-      shape.windowCode != 0
-          ? ClampFrequencyForRate(frequency, static_cast<std::uint32_t>(request.rate))
-          : RenderOutcome{frequency, false, {}};
-  ExactSignal exact = PlanExactSignal(request, shape, frequencyText, clamp.frequency);
+                         const std::string& text, RenderJob& job, std::string& rendered) {
+  ExactSignal exact = PlanExactSignal(request, shape, text);
   if (!exact.fault.empty()) return exact.fault;
   const SignalPlan& signal = exact.signal;
   if (!request.inversePath.empty() && signal.frames > kLongestInverseSweep)
@@ -109,63 +100,49 @@ std::string PlanExactJob(const RenderRequest& request, const ShapeRow& shape,
             static_cast<std::uint16_t>(request.channels), signal.frames};
   layout.loop = request.loop;
   layout.loopFrequency = signal.frequency;
-  job.report.rendered = signal.frequency;
-  job.report.amplitude = exact.encoding.gain * signal.levels.peak * kPercent;
+  if (std::isfinite(signal.frequency) && !(shape.takes & kTakesTones))
+    job.report.rendered = signal.frequency;
+  job.report.level = LevelField(request, exact);
   job.report.length = static_cast<double>(signal.frames) / request.rate;
-  job.report.clamped = clamp.frequencyClamped || ParametersClamped(request);
   job.report.signal = signal.report;
   job.notes = signal.notes;
   if (!request.inversePath.empty() && signal.sweepEnd) {
-    job.inverse = InverseFilterJob(request, exact);
+    std::shared_ptr<const InverseFilter> filter;
+    job.inverse = InverseFilterJob(request, exact, filter);
     job.report.signal.push_back({"inverse", request.inversePath});
-    job.report.signal.push_back({"inverse_lag", signal.frames});
+    job.report.signal.push_back({"inverse_lag", filter->lag});
+    job.report.signal.push_back({"inverse_band", std::vector<double>{filter->low, filter->high}});
   }
   job.file.source = ExactRendering(signal.values, signal.frames, exact.encoding);
-  rendered = NumberText(signal.frequency);
+  rendered = job.report.rendered ? NumberText(*job.report.rendered) : "";
   return "";
 }
 
-std::string PlanJob(const RenderRequest& request, const ShapeRow& shape,
-                    const std::string& frequencyText, RenderJob& job) {
-  if (std::string fault = UntakenOptionFault(request, shape); !fault.empty()) return fault;
-  const float frequency = ReadDecimalText(frequencyText);
+std::string PlanJob(const RenderRequest& request, const ShapeRow& shape, const std::string& text,
+                    RenderJob& job) {
+  const bool readsFrequency = (shape.takes & (kTakesFrequency | kTakesRange | kTakesTones)) != 0;
   job.report.shape = shape.name;
-  job.report.frequencyText = frequencyText;
+  if (readsFrequency) job.report.frequencyText = text;
   job.report.exact = request.exact;
+  job.bandLimitHelps =
+      (shape.takes & kTakesBandLimit) && shape.windowCode != kShapeSine && !request.bandlimited;
   std::string rendered;
-  const std::string fault =
-      request.exact ? PlanExactJob(request, shape, frequencyText, frequency, job, rendered)
-                    : PlanWindowJob(request, shape, frequency, job, rendered);
-  if (!fault.empty()) return fault;
-  const NameFields fields{shape.name, frequencyText, rendered, std::to_string(request.rate),
-                          std::to_string(request.channels)};
-  job.file.path =
-      request.run.outputGiven ? ExpandOutputTemplate(request.outputTemplate, fields) : "";
+  if (request.exact) {
+    if (std::string fault = PlanExactJob(request, shape, text, job, rendered); !fault.empty())
+      return fault;
+  } else {
+    PlanWindowJob(request, shape, text, job, rendered);
+  }
   if (!request.run.outputGiven) return "";
-  if (std::string typeFault = ChooseFileType(request, job.file.path, job.file.type);
-      !typeFault.empty())
-    return typeFault;
+  const NameFields fields{shape.name, readsFrequency ? text : "", rendered,
+                          std::to_string(request.rate), std::to_string(request.channels)};
+  if (std::string fault = ExpandOutputTemplate(request.outputTemplate, fields, job.file.path);
+      !fault.empty())
+    return fault;
+  if (std::string fault = ChooseFileType(request, job.file.path, job.file.type); !fault.empty())
+    return fault;
   const std::string containerFault = ContainerFault(job.file.type, job.file.layout);
   return containerFault.empty() ? "" : "--output " + job.file.path + ": " + containerFault;
-}
-
-void NoteClamps(const RenderRequest& request, RenderPlan& plan) {
-  std::set<std::string> noted;
-  const auto note = [&](const std::string& text) {
-    if (!text.empty() && noted.insert(text).second) plan.notes.push_back(text);
-  };
-  if (ReadsAmplitude(request)) note(AmplitudeClampNote(request.amplitude));
-  if (!request.exact) note(LengthClampNote(request.length));
-  for (const RenderJob& job : plan.jobs)
-    for (const std::string& text : job.notes) note(text);
-  for (const RenderJob& job : plan.jobs) {
-    const auto rate = static_cast<std::uint32_t>(request.rate);
-    const float given = ReadDecimalText(job.report.frequencyText);
-    const RenderOutcome planned = request.exact ? ClampFrequencyForRate(given, rate)
-                                                : PlanFrequency(given, request.length, rate);
-    if (!request.exact || ShapeNamed(job.report.shape)->windowCode != 0)
-      note(FrequencyClampNote(job.report.frequencyText, given, planned, request.rate));
-  }
 }
 
 }  // namespace
@@ -175,15 +152,22 @@ RenderPlan PlanRenders(const RenderRequest& request) {
   plan.run = request.run;
   plan.fault = request.fault;
   if (!plan.fault.empty()) return plan;
-  for (const ShapeRow* shape : request.shapes)
-    for (const std::string& frequencyText : request.frequencyTexts) {
+  std::set<std::string> noted;
+  for (const ShapeRow* shape : request.shapes) {
+    // A shape without a frequency is one file, whatever the list of frequencies.
+    const bool readsFrequency = (shape->takes & (kTakesFrequency | kTakesRange | kTakesTones)) != 0;
+    const std::vector<std::string> texts =
+        readsFrequency ? request.frequencyTexts : std::vector<std::string>{""};
+    for (const std::string& text : texts) {
       RenderJob job;
-      plan.fault = PlanJob(request, *shape, frequencyText, job);
+      plan.fault = PlanJob(request, *shape, text, job);
       if (!plan.fault.empty()) return plan;
+      for (const std::string& note : job.notes)
+        if (noted.insert(note).second) plan.notes.push_back(note);
       plan.jobs.push_back(std::move(job));
     }
+  }
   // Played only, nothing written: no file names to compare.
   if (request.run.outputGiven) plan.fault = OutputConflictFault(plan.jobs, request.inversePath);
-  if (plan.fault.empty()) NoteClamps(request, plan);
   return plan;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,14 +25,13 @@ struct FileJob {
   std::shared_ptr<const FrameSource> source;
 };
 
-// What a report line says of the request, before the file is written.
+// What a report line says of the request, before the file is written: only what applies.
 struct JobReport {
   std::string shape;
-  std::string frequencyText;
-  double rendered = 0;   // NaN where the signal has no frequency
-  double amplitude = 0;  // percent of full scale, as rendered
-  double length = 0;     // seconds, as rendered
-  bool clamped = false;
+  std::optional<std::string> frequencyText;  // as given, for a shape that reads one
+  std::optional<double> rendered;            // a tone's or a sweep's start, as rendered
+  ReportField level{"amplitude", 0.0};       // as asked: percent, or dBFS of peak or RMS
+  double length = 0;                         // seconds, as rendered
   bool exact = false;
   ReportFields signal;  // what this kind of signal adds
 };
@@ -41,6 +41,7 @@ struct RenderJob {
   JobReport report;
   std::shared_ptr<const FileJob> inverse;  // a sweep's inverse filter, written beside it
   std::vector<std::string> notes;          // what the signal tells of itself
+  bool bandLimitHelps = false;             // a shape whose overshoot --bandlimited would take away
 };
 
 struct RenderPlan {

@@ -53,18 +53,18 @@ std::string JsonLine(const JobOutcome& outcome) {
   const StreamLayout& layout = job.file.layout;
   const std::uint64_t frames = outcome.file.frames;
   Json line = {{"path", outcome.written ? Json(job.file.path) : Json(nullptr)},
-               {"shape", report.shape},
-               {"frequency", report.frequencyText},
-               {"rendered", JsonNumber(report.rendered)},
-               {"rate", layout.sampleRate},
-               {"channels", layout.channels},
-               {"amplitude", JsonNumber(report.amplitude)},
-               {"length", JsonNumber(report.length)},
-               {"data_bytes", frames * layout.channels * BytesPerSample(layout.format)},
-               {"clamped", report.clamped},
-               {"render", report.exact ? "exact" : "window"},
-               {"format", SampleFormatName(layout.format)},
-               {"frames", frames}};
+               {"shape", report.shape}};
+  if (report.frequencyText) line["frequency"] = *report.frequencyText;
+  if (report.rendered) line["rendered"] = JsonNumber(*report.rendered);
+  line["rate"] = layout.sampleRate;
+  line["channels"] = layout.channels;
+  line[report.level.key] = JsonValue(report.level.value);
+  line["length"] = JsonNumber(report.length);
+  line["data_bytes"] = frames * layout.channels * BytesPerSample(layout.format);
+  line["clamped"] = false;  // nothing is clamped any more; kept for the scripts that read it
+  line["render"] = report.exact ? "exact" : "window";
+  line["format"] = SampleFormatName(layout.format);
+  line["frames"] = frames;
   if (job.file.type != FileType::kWav && outcome.written) {
     line["type"] = FileTypeNameOf(job.file.type);
     if (outcome.file.fileBytes) line["file_bytes"] = *outcome.file.fileBytes;

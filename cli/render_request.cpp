@@ -2,175 +2,191 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
+#include "cli/number_reading.h"
 #include "cli/output_names.h"
+#include "cli/request_checks.h"
 #include "signals/number_text.h"
 #include "sound/wav_buffer.h"
 
 namespace {
 
 constexpr double kQuietestLevel = -200.0;  // dBFS: far below any format's smallest step
+constexpr double kLoudestRms = 3.02;       // dBFS: a full-scale square; each shape says its own
+constexpr double kPercentOfFullScale = 100.0;
+constexpr double kLongestFadeMilliseconds = 1000.0 * kLongestExactSeconds;
+constexpr double kMostCycles = 9007199254740992.0;  // 2^53: counted exactly
 
-// "-6dB" in --amplitude would read as -6 % and render silence.
-bool LooksLikeDecibels(const std::string& text) {
-  const std::size_t at = text.find_last_not_of(" \t");
-  if (at == std::string::npos || at < 1) return false;
-  const std::string tail = text.substr(0, at + 1);
-  const std::size_t unit = tail.size() >= 4 && (tail.compare(tail.size() - 4, 4, "dBFS") == 0 ||
-                                                tail.compare(tail.size() - 4, 4, "dbfs") == 0)
-                               ? 4
-                               : 2;
-  if (tail.size() <= unit) return false;
-  const std::string suffix = tail.substr(tail.size() - unit, 2);
-  if (suffix != "dB" && suffix != "db" && suffix != "DB") return false;
-  const char before = tail[tail.size() - unit - 1];
-  return (before >= '0' && before <= '9') || before == ' ' || before == '.';
+// The value, where no fault came before.
+double Whole(const NumberRule& rule, const std::string& text, std::string& fault) {
+  double value = 0;
+  if (fault.empty()) fault = ReadNumberOption(rule, text, value);
+  return value;
 }
 
-std::string LevelFault(const char* option, const std::string& text) {
-  return std::string(option) + ": \"" + text + "\" is not a level in dBFS; give a number from " +
-         NumberText(kQuietestLevel) + " to 0";
+// Any 64-bit number, in decimal or 0x hex.
+std::string ReadSeed(const std::string& text, std::uint64_t& seed) {
+  std::size_t start = !text.empty() && text[0] == '+' ? 1 : 0;
+  const bool hex = text.compare(start, 2, "0x") == 0 || text.compare(start, 2, "0X") == 0;
+  if (hex) start += 2;
+  const char* first = text.data() + start;
+  const char* last = text.data() + text.size();
+  const auto [end, error] = std::from_chars(first, last, seed, hex ? 16 : 10);
+  if (first != last && error == std::errc() && end == last) return "";
+  return "--seed: " + Quoted(text) + " is not a whole number from 0 to " +
+         std::to_string(std::numeric_limits<std::uint64_t>::max()) + " (decimal, or hex after 0x)";
 }
 
-// --peak and --rms in dBFS; otherwise the window's percent.
-std::string ReadLevel(const RenderOptions& options, LevelRequest& level) {
-  for (const auto& [option, text, kind] :
-       {std::tuple{"--peak", &options.peakText, LevelKind::kPeak},
-        std::tuple{"--rms", &options.rmsText, LevelKind::kRms}}) {
-    if (text->empty()) continue;
-    double decibels = 0;
-    if (!ReadPlainNumber(*text, decibels) || decibels < kQuietestLevel)
-      return LevelFault(option, *text);
-    if (kind == LevelKind::kPeak && decibels > 0)
-      return "--peak: " + *text + " dBFS is above full scale; give a number from " +
-             NumberText(kQuietestLevel) + " to 0";
-    level = {kind, decibels, true};
-    return "";
+std::string ReadCounts(const RenderOptions& options, RenderRequest& request) {
+  std::string fault;
+  request.channels = static_cast<std::int16_t>(
+      Whole({"--channels", "a whole number of channels", 1, kMostChannels, true, "channels"},
+            options.channelsText, fault));
+  request.rate = static_cast<std::int32_t>(
+      Whole({"--rate", "a whole number of hertz", kLowestRate, kHighestRate, true, "Hz"},
+            options.rateText, fault));
+  request.run.jobs = static_cast<unsigned>(Whole(
+      {"--jobs", "a whole number of files", 1, kMostJobs, true, "files"}, options.jobsText, fault));
+  if (Given(options, "--loop-play"))
+    request.run.playTimes = static_cast<unsigned>(
+        Whole({"--loop-play", "a whole number of times", 1, kMostLoopPlays, true, "times"},
+              options.loopPlayText, fault));
+  else if (options.play)
+    request.run.playTimes = 1;
+  for (const auto& [option, text] : options.parameterTexts) {
+    if (!Given(options, option)) continue;
+    for (const ShapeRow& row : ShapeTable()) {
+      if (row.parameter == nullptr || option != std::string("--") + row.parameter->name) continue;
+      request.parameters[option] = static_cast<std::uint64_t>(
+          Whole({option.c_str(), "a whole number", static_cast<double>(row.parameter->lowest),
+                 static_cast<double>(row.parameter->highest), true, ""},
+                text, fault));
+      break;
+    }
   }
-  level = {LevelKind::kPercent,
-           static_cast<double>(ClampAmplitude(ReadIntegerText(options.amplitudeText))),
-           options.amplitudeGiven};
-  return "";
+  return fault.empty() ? ReadSeed(options.seedText, request.seed) : fault;
+}
+
+// --peak and --rms in dBFS; otherwise percent of full scale.
+std::string ReadLevel(const RenderOptions& options, LevelRequest& level) {
+  double value = 0;
+  std::string fault;
+  if (Given(options, "--peak")) {
+    fault = ReadNumberOption({"--peak", "a level in dBFS", kQuietestLevel, 0, false, "dBFS"},
+                             options.peakText, value);
+    level = {LevelKind::kPeak, value, true};
+  } else if (Given(options, "--rms")) {
+    fault =
+        ReadNumberOption({"--rms", "a level in dBFS", kQuietestLevel, kLoudestRms, false, "dBFS"},
+                         options.rmsText, value);
+    level = {LevelKind::kRms, value, true};
+  } else {
+    fault = ReadNumberOption({"--amplitude", "a percentage", 0, kPercentOfFullScale, false, "%"},
+                             options.amplitudeText, value);
+    level = {LevelKind::kPercent, value, Given(options, "--amplitude")};
+    if (!fault.empty() && options.amplitudeText.find_first_of("dD") != std::string::npos)
+      fault += " (a level in dBFS goes in --peak or --rms)";
+  }
+  return fault;
 }
 
 std::string ReadLength(const RenderOptions& options, RenderRequest& request) {
   request.mostFrames =
-      std::uint64_t{kLongestExactSeconds} * static_cast<std::uint64_t>(options.sampleRate);
-  if (options.samples > 0) {
-    request.frames = options.samples;
-    return request.frames > request.mostFrames
-               ? "--samples: at most " + std::to_string(request.mostFrames) + " at " +
-                     std::to_string(options.sampleRate) + " Hz (24 hours)"
-               : "";
+      std::uint64_t{kLongestExactSeconds} * static_cast<std::uint64_t>(request.rate);
+  std::string fault;
+  if (Given(options, "--samples")) {
+    request.frames = static_cast<std::uint64_t>(
+        Whole({"--samples", "a whole number of frames", 1, static_cast<double>(request.mostFrames),
+               true, "frames (24 hours)"},
+              options.samplesText, fault));
+    return fault;
   }
-  if (options.cycles > 0) return "";
-  const float seconds = ReadDecimalText(options.lengthText);
-  if (!(seconds > 0) || seconds > kLongestExactSeconds)
-    return "--length: \"" + options.lengthText + "\" is out of range: more than 0 and at most " +
-           std::to_string(kLongestExactSeconds) + " s";
-  request.frames = static_cast<std::uint64_t>(std::nearbyint(double{seconds} * options.sampleRate));
-  return request.frames == 0 ? "--length: \"" + options.lengthText + "\" is shorter than one frame"
-                             : "";
-}
-
-// A fade's length in milliseconds; nothing when not given.
-std::string ReadFade(const char* option, const std::string& text, std::optional<double>& fade) {
-  if (text.empty()) return "";
-  double milliseconds = 0;
-  if (!ReadPlainNumber(text, milliseconds) || milliseconds < 0)
-    return std::string(option) + ": \"" + text + "\" is not a length in milliseconds";
-  fade = milliseconds;
+  if (Given(options, "--cycles")) {
+    request.cycles = static_cast<std::uint64_t>(
+        Whole({"--cycles", "a whole number of cycles", 1, kMostCycles, true, ""},
+              options.cyclesText, fault));
+    return fault;
+  }
+  double seconds = 0;
+  fault = ReadNumberOption(
+      {"--length", "a number of seconds", 0, kLongestExactSeconds, false, "s", true},
+      options.lengthText, seconds);
+  if (!fault.empty()) return fault;
+  request.frames = static_cast<std::uint64_t>(std::nearbyint(seconds * request.rate));
+  if (request.frames == 0)
+    return "--length: " + Quoted(options.lengthText) + " is shorter than one frame at " +
+           std::to_string(request.rate) + " Hz";
+  request.windowLength = ReadDecimalText(options.lengthText);
   return "";
 }
 
-// Whether the request needs the exact rendering: asked for, or something the window lacks. A
-// length beyond the window's 20 s alone is clamped as the window clamps it, as it always was.
-bool NeedsExactRendering(const RenderOptions& options, const RenderRequest& request) {
-  for (const ShapeRow* shape : request.shapes)
-    if (shape->windowCode == 0) return true;
-  return options.exact || options.formatName != kDefaultFormatName ||
-         (options.sampleRate != kLowSampleRate && options.sampleRate != kHighSampleRate) ||
-         options.channels > kStereoChannels || !options.peakText.empty() ||
-         !options.rmsText.empty() || options.samples > 0 || options.cycles > 0 ||
-         options.dither != kNoDither || options.loop || options.bandlimited ||
-         !options.fadeInText.empty() || !options.fadeOutText.empty() ||
-         !options.inversePath.empty() || options.periodic;
+// A fade's length in milliseconds; nothing when not given.
+std::string ReadFade(const RenderOptions& options, const char* option, const std::string& text,
+                     std::optional<double>& fade) {
+  if (!Given(options, option)) return "";
+  double milliseconds = 0;
+  const std::string fault = ReadNumberOption(
+      {option, "a number of milliseconds", 0, kLongestFadeMilliseconds, false, "ms"}, text,
+      milliseconds);
+  if (fault.empty()) fade = milliseconds;
+  return fault;
 }
 
 std::string ReadShapes(const RenderOptions& options, RenderRequest& request) {
   for (const std::string& name : options.shapes) {
     const ShapeRow* shape = ShapeNamed(name);
     if (shape == nullptr)
-      return "--shape: unknown shape \"" + name + "\"; known are " + ShapeNameList();
+      return "--shape: unknown shape " + Quoted(name) + "; known are " + ShapeNameList();
     request.shapes.push_back(shape);
   }
   return "";
 }
 
 std::string ReadOutput(const RenderOptions& options, RenderRequest& request) {
-  if (options.outputGiven && options.outputTemplate.empty())
+  request.run.outputGiven = Given(options, "--output");
+  if (request.run.outputGiven && options.outputTemplate.empty())
     return "--output: the file name is empty";
-  if (LooksLikeDecibels(options.amplitudeText))
-    return "--amplitude takes percent of full scale; for \"" + options.amplitudeText +
-           "\" use --peak (dBFS)";
+  if (Given(options, "--inverse") && options.inversePath.empty())
+    return "--inverse: the file name is empty";
   if (!options.typeName.empty()) {
     FileType type = FileType::kWav;
     FileTypeNamed(options.typeName, type);
     request.type = type;
   }
   request.outputTemplate = options.outputTemplate;
-  return options.outputGiven ? OutputTemplateFault(options.outputTemplate) : "";
-}
-
-// What only the exact rendering reads: its format, dither, length, level and fades.
-std::string ReadExactRequest(const RenderOptions& options, RenderRequest& request) {
-  SampleFormatNamed(options.formatName, request.format);
-  request.dither = options.dither == kTriangularDither;
-  if (request.dither && IsFloat(request.format))
-    return "--dither tpdf: " + options.formatName +
-           " samples are not dithered; give an integer --format (pcm16, pcm24, pcm32)";
-  std::string fault = ReadLevel(options, request.level);
-  if (fault.empty()) fault = ReadLength(options, request);
-  if (fault.empty()) fault = ReadFade("--fade-in", options.fadeInText, request.fadeInMilliseconds);
-  if (fault.empty())
-    fault = ReadFade("--fade-out", options.fadeOutText, request.fadeOutMilliseconds);
-  return fault;
+  return request.run.outputGiven ? OutputTemplateFault(options.outputTemplate) : "";
 }
 
 void CopySettings(const RenderOptions& options, RenderRequest& request) {
   request.frequencyTexts = options.frequencyTexts;
-  request.rate = options.sampleRate;
-  request.channels = options.channels;
-  request.amplitude = ReadIntegerText(options.amplitudeText);
-  request.length = ReadDecimalText(options.lengthText);
-  request.seed = options.seed;
-  request.cycles = options.cycles;
+  request.frequencyGiven = Given(options, "--frequency");
+  SampleFormatNamed(options.formatName, request.format);
+  request.dither = options.dither == kTriangularDither;
   request.bandlimited = options.bandlimited;
   request.periodic = options.periodic;
   request.loop = options.loop;
-  request.parameters = options.parameters;
   request.inversePath = options.inversePath;
-  request.run = {options.jobs,      options.playTimes, options.outputGiven,
-                 options.noClobber, options.measure,   options.quiet};
+  request.run.noClobber = options.noClobber;
+  request.run.measure = options.measure;
+  request.run.quiet = options.quiet;
 }
 
 }  // namespace
-
-bool ReadPlainNumber(const std::string& text, double& value) {
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  if (begin != end && *begin == '+') ++begin;
-  const auto [stop, error] = std::from_chars(begin, end, value);
-  return begin != end && error == std::errc() && stop == end && std::isfinite(value);
-}
 
 RenderRequest ReadRequest(const RenderOptions& options) {
   RenderRequest request;
   CopySettings(options, request);
   request.fault = ReadShapes(options, request);
+  if (request.fault.empty()) request.fault = ReadCounts(options, request);
   if (request.fault.empty()) request.fault = ReadOutput(options, request);
-  if (!request.fault.empty()) return request;
-  request.exact = NeedsExactRendering(options, request);
-  if (request.exact) request.fault = ReadExactRequest(options, request);
+  if (request.fault.empty()) request.fault = ReadLevel(options, request.level);
+  if (request.fault.empty()) request.fault = ReadLength(options, request);
+  if (request.fault.empty())
+    request.fault = ReadFade(options, "--fade-in", options.fadeInText, request.fadeInMilliseconds);
+  if (request.fault.empty())
+    request.fault =
+        ReadFade(options, "--fade-out", options.fadeOutText, request.fadeOutMilliseconds);
+  if (request.fault.empty()) request.fault = CheckRequest(options, request);
   return request;
 }

@@ -1,6 +1,6 @@
-// What the command line asks for, read: shapes, formats, lengths, levels and fades as the
-// command makes them, checked before anything is planned. The frequency texts stay texts: each
-// shape reads its own.
+// What the command line asks for, read strictly: shapes, numbers, formats, levels and fades as
+// the command makes them, or the refusal that names the option and what it takes. Checked before
+// anything is planned; which rendering makes the files is decided here.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,7 @@
 #include "formats/container_writer.h"
 #include "signals/shape_table.h"
 
-// How loud: the window's percent of full scale, or a level in dBFS.
+// How loud: percent of full scale, or a level in dBFS.
 enum class LevelKind { kPercent, kPeak, kRms };
 struct LevelRequest {
   LevelKind kind = LevelKind::kPercent;
@@ -35,12 +35,13 @@ struct RunSettings {
 struct RenderRequest {
   std::vector<const ShapeRow*> shapes;
   std::vector<std::string> frequencyTexts;
+  bool frequencyGiven = false;
   bool exact = false;  // rendered exactly, not as the window renders
   std::int32_t rate = 0;
   std::int16_t channels = 0;
-  // As the window reads its fields.
-  std::int64_t amplitude = 0;
-  float length = 0;
+  // The window's figures, where it renders.
+  std::int64_t windowAmplitude = 0;
+  float windowLength = 0;
   // The exact rendering's.
   SampleFormat format = SampleFormat::kPcm16;
   bool dither = false;
@@ -51,7 +52,7 @@ struct RenderRequest {
   LevelRequest level;
   std::optional<double> fadeInMilliseconds, fadeOutMilliseconds;
   bool bandlimited = false, periodic = false, loop = false;
-  std::map<std::string, std::uint64_t> parameters;
+  std::map<std::string, std::uint64_t> parameters;  // by option name ("--order")
   std::string inversePath;
   std::string outputTemplate;
   std::optional<FileType> type;  // --type; else by each output's name
@@ -60,6 +61,3 @@ struct RenderRequest {
 };
 
 RenderRequest ReadRequest(const RenderOptions& options);
-
-// A number and nothing else ("-20", "+3.5"), finite.
-bool ReadPlainNumber(const std::string& text, double& value);

@@ -14,9 +14,6 @@ struct ExactSignal {
   std::string fault;  // not empty: refused, nothing is written
 };
 
-// `frequency` is a tone's, read from `frequencyText` as the window reads its field and clamped.
+// `frequencyText` is the shape's own, read and checked by the request ("" for a shape without).
 ExactSignal PlanExactSignal(const RenderRequest& request, const ShapeRow& shape,
-                            const std::string& frequencyText, float frequency);
-// "--periodic applies to white and pink, not to sine": the first option given that the shape does
-// not take; "" when it takes them all.
-std::string UntakenOptionFault(const RenderRequest& request, const ShapeRow& shape);
+                            const std::string& frequencyText);

@@ -1,6 +1,7 @@
 // Writing to a descriptor that is already open, and the few path operations around writing.
 #include "files/file_writer.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,18 @@
 bool PathExists(const std::string& path) {
   struct stat status {};
   return ::lstat(path.c_str(), &status) == 0;
+}
+
+bool IsStreamTarget(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 &&
+         (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode));
+}
+
+int OpenStreamTarget(const std::string& path) {
+  const int descriptor = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (descriptor < 0) files::NoteFileError(errno);
+  return descriptor;
 }
 
 bool WriteToDescriptor(int descriptor, const std::vector<ByteBlock>& blocks) {

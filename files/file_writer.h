@@ -39,6 +39,11 @@ struct FileContent {
 // As above, for content made while it is written.
 bool WriteWholeFile(const std::string& path, const FileContent& content);
 bool WriteNewFile(const std::string& path, const FileContent& content);
+// Character devices (/dev/null) and named pipes take bytes as a stream: there is nothing to
+// replace and nothing to keep, so they are written straight through, as standard output is.
+bool IsStreamTarget(const std::string& path);
+// Opens such a target for writing (a pipe waits for its reader); -1 with the reason noted.
+int OpenStreamTarget(const std::string& path);
 // Writes the blocks to an open descriptor (standard output, say), whole, one after the other.
 bool WriteToDescriptor(int descriptor, const std::vector<ByteBlock>& blocks);
 // For a FileContent's `write`: the reason it failed, where the descriptor did not fail.

@@ -4,31 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 namespace {
 
 constexpr std::size_t kFramesPerBlock = 16384;
-constexpr int kBitsPerByte = 8;
 
 struct LoudnessDeleter {
   void operator()(ebur128_state* state) const { ebur128_destroy(&state); }
 };
-
-double SampleAt(const std::uint8_t* at, SampleFormat format) {
-  if (format == SampleFormat::kFloat32) {
-    float value = 0;
-    std::memcpy(&value, at, sizeof value);  // little-endian, as the formats are
-    return value;
-  }
-  const unsigned bytes = BytesPerSample(format);
-  std::uint32_t word = 0;
-  for (unsigned i = 0; i < bytes; ++i)
-    word |= std::uint32_t{at[i]} << (kBitsPerByte * (i + 4 - bytes));
-  // The sample in the top bits of a signed 32-bit word, then scaled: full scale is 2^31.
-  return static_cast<double>(static_cast<std::int32_t>(word)) / 2147483648.0;
-}
 
 }  // namespace
 
@@ -40,11 +24,9 @@ struct FrameMeter::State {
   std::uint64_t samples = 0;
 
   void MeasureBlock(const std::uint8_t* bytes, std::size_t count) {
-    const std::size_t sampleBytes = BytesPerSample(format.format);
     frames.resize(count * format.channels);
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-      const double value = SampleAt(bytes + i * sampleBytes, format.format);
-      frames[i] = value;
+    DecodeFrames(format, bytes, count, frames.data());
+    for (const double value : frames) {
       peak = std::max(peak, std::fabs(value));
       sum += value;
       sumOfSquares += value * value;

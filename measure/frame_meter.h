@@ -7,13 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "encode/sample_encoding.h"
-
-struct FrameFormat {
-  SampleFormat format;
-  unsigned channels;
-  unsigned rate;
-};
+#include "measure/frame_decoding.h"
 
 // Levels relative to full scale, 1.0 (2^(bits - 1) for integer samples, as sox and libsndfile
 // read them). Levels of silence are -infinity; loudness below the gate too.

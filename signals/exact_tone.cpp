@@ -1,6 +1,7 @@
 #include "signals/exact_tone.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "signals/plain_math.h"
@@ -56,15 +57,25 @@ std::uint64_t HalfShiftedDouble(std::uint64_t r, std::uint64_t period) {
   return twice >= 2 * period ? twice - 2 * period : twice;
 }
 
-double ShapeValue(int shape, std::uint64_t r, std::uint64_t period) {
+// The shape at position r of the period, for a tone whose frames visit `repeat` positions: the
+// values those positions take have no DC. An even count leaves a saw's steps 1 / repeat low,
+// which they are lifted by; an odd count puts a position on a square's jump, which takes the
+// jump's middle, and leaves a triangle 1 / repeat² low.
+double ShapeValue(int shape, std::uint64_t r, std::uint64_t period, std::uint64_t repeat) {
+  const auto positions = static_cast<double>(repeat);
+  const bool odd = repeat % 2 == 1;
   switch (shape) {
     case kToneSine: return SineOfCycleFraction(r, period);
     case kToneSaw:
-      return static_cast<double>(HalfShiftedDouble(r, period)) / static_cast<double>(period) - 1.0;
-    case kToneSquare: return HalfShiftedDouble(r, period) < period ? 1.0 : -1.0;
+      return static_cast<double>(HalfShiftedDouble(r, period)) / static_cast<double>(period) - 1.0 +
+             (odd ? 0.0 : 1.0 / positions);
+    case kToneSquare:
+      if (odd && r == 0) return 0.0;
+      return HalfShiftedDouble(r, period) < period ? 1.0 : -1.0;
     case kToneTriangle: {
       const double x = static_cast<double>(r) / static_cast<double>(period);
-      return 2 * r < period ? 4.0 * x - 1.0 : 3.0 - 4.0 * x;
+      const double lift = odd ? 1.0 / (positions * positions) : 0.0;
+      return (2 * r < period ? 4.0 * x - 1.0 : 3.0 - 4.0 * x) + lift;
     }
     default: return 0.0;
   }
@@ -111,8 +122,9 @@ void RenderToneValues(const ExactTone& tone, std::uint64_t first, std::size_t co
     RenderSineValues(tone, r, count, out);
     return;
   }
+  const std::uint64_t repeat = FramesPerRepeat(tone);
   for (std::size_t i = 0; i < count; ++i) {
-    out[i] = ShapeValue(tone.shape, r, tone.period);
+    out[i] = ShapeValue(tone.shape, r, tone.period, repeat);
     r = r >= tone.period - step ? r - (tone.period - step) : r + step;
   }
 }
@@ -123,15 +135,20 @@ std::uint64_t FramesPerRepeat(const ExactTone& tone) {
   return tone.period / (spacing == 0 ? tone.period : spacing);
 }
 
-double ToneMeanSquare(const ExactTone& tone) {
-  if (tone.period == 0) return 0.0;
+Levels ToneLevels(const ExactTone& tone) {
+  if (tone.period == 0) return {0.0, 0.0};
   // The frames visit the multiples of gcd(cycles, period) once each per period.
   const std::uint64_t values = FramesPerRepeat(tone);
-  if (values > kMostValuesAveraged) return ContinuousMeanSquare(tone.shape);
+  if (values > kMostValuesAveraged) return {1.0, ContinuousMeanSquare(tone.shape)};
+  Levels levels;
   double sum = 0;
   for (std::uint64_t j = 0; j < values; ++j) {
-    const double value = ShapeValue(tone.shape, j * (tone.period / values), tone.period);
+    const double value = ShapeValue(tone.shape, j * (tone.period / values), tone.period, values);
+    levels.peak = std::max(levels.peak, std::fabs(value));
     sum += value * value;
   }
-  return sum / static_cast<double>(values);
+  levels.meanSquare = sum / static_cast<double>(values);
+  // A sine's level is its amplitude, as it always was: a frame seldom sits on its crest.
+  if (tone.shape == kToneSine) levels.peak = 1.0;
+  return levels;
 }

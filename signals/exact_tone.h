@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "signals/signal_level.h"
+
 // The window's four shapes, with its engine's codes; each starts where the window's does.
 enum ToneShape : int { kToneSine = 1, kToneSaw, kToneSquare, kToneTriangle };
 
@@ -19,8 +21,8 @@ struct ExactTone {
 void RenderToneValues(const ExactTone& tone, std::uint64_t first, std::size_t count, double* out);
 // Frames after which the values repeat: period / gcd(cycles, period).
 std::uint64_t FramesPerRepeat(const ExactTone& tone);
-// The mean square of those values over a whole period: what the level calculations need.
-double ToneMeanSquare(const ExactTone& tone);
+// The peak and mean square of those values over a whole period: what the level is set on.
+Levels ToneLevels(const ExactTone& tone);
 
 // sin(2π · numerator / denominator) for 0 <= numerator < denominator < 2^60, with the same bits
 // on every processor and in both builds (no library sine, whose last bit differs between them).

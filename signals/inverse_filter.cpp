@@ -14,14 +14,31 @@ namespace {
 // next to no energy are not blown up.
 constexpr double kRegularization = 1e-8;
 
-// 1 from 2 f1 to f2 / 2, where the inverse must be flat; raised-cosine edges (on a log scale)
-// down to f1 and up to f2, where the sweep itself fades in and out; nothing beyond, where
-// dividing by its spectrum would only blow up what little is there.
-double BandWeight(double f, double f1, double f2) {
-  if (f >= 2 * f1 && f <= f2 / 2) return 1;
-  if (!(f > f1 && f < f2)) return 0;
-  const double octaves = f < 2 * f1 ? LogOf(f / f1) / LogOf(2.0) : LogOf(f2 / f) / LogOf(2.0);
-  const double sine = SineOfCycles(octaves / 4);  // sin(π/2 · octaves)
+// Where the sweep fades in and out at its ends, dividing by its spectrum would only blow up what
+// little is there: the inverse tapers over a third of an octave at either end.
+constexpr double kTaperOctaves = 1.0 / 3;
+
+struct Band {
+  double f1, low, high, f2;
+};
+
+// A falling sweep covers the same band as a rising one.
+Band FlatBand(double start, double end) {
+  const double f1 = std::min(start, end), f2 = std::max(start, end);
+  const double taper = ExpOf(LogOf(2.0) * kTaperOctaves);
+  Band band{f1, f1 * taper, f2 / taper, f2};
+  if (band.low > band.high) band.low = band.high = std::sqrt(f1 * f2);
+  return band;
+}
+
+// 1 within the flat band; raised-cosine edges (on a log scale) down to f1 and up to f2; nothing
+// beyond.
+double BandWeight(double f, const Band& band) {
+  if (f >= band.low && f <= band.high) return 1;
+  if (!(f > band.f1 && f < band.f2)) return 0;
+  const double share = f < band.low ? LogOf(f / band.f1) / LogOf(band.low / band.f1)
+                                    : LogOf(band.f2 / f) / LogOf(band.f2 / band.high);
+  const double sine = SineOfCycles(share / 4);  // sin(π/2 · share)
   return sine * sine;
 }
 
@@ -38,18 +55,19 @@ InverseFilter InverseFilterOf(const std::vector<double>& sweep, double f1, doubl
   const double epsilon = kRegularization * strongest;
   // The impulse comes `n` frames late, which makes the filter (a reversed sweep) causal.
   const std::uint64_t lag = n;
+  const Band band = FlatBand(f1, f2);
   for (std::size_t k = 0; k <= size / 2; ++k) {
     const double f = static_cast<double>(k) * rate / static_cast<double>(size);
     const std::uint64_t turn = static_cast<std::uint64_t>(k) * lag % size;  // of e^{-j2π k lag/M}
     const std::complex<double> delay(SineOfCycleFraction((4 * turn + size) % (4 * size), 4 * size),
                                      -SineOfCycleFraction(turn, size));
     const std::complex<double> inverse =
-        BandWeight(f, f1, f2) * std::conj(spectrum[k]) / (std::norm(spectrum[k]) + epsilon) * delay;
+        BandWeight(f, band) * std::conj(spectrum[k]) / (std::norm(spectrum[k]) + epsilon) * delay;
     spectrum[k] = inverse;
     if (k > 0 && k < size - k) spectrum[size - k] = std::conj(inverse);
   }
   TransformInPlace(spectrum, true);
-  InverseFilter filter{std::vector<double>(size), lag};
+  InverseFilter filter{std::vector<double>(size), lag, band.low, band.high};
   for (std::size_t i = 0; i < size; ++i)
     filter.taps[i] = spectrum[i].real() / static_cast<double>(size);
   return filter;

@@ -64,6 +64,7 @@ struct SignalFault {
 struct SignalPlan {
   ValueSource values;
   std::uint64_t frames = 0;
+  std::uint64_t soundingFrames = 0;  // where silence follows the signal (a sweep): before it
   // Rendered: a tone's whole cycles over the frames, a sweep's start; NaN where there is none.
   double frequency = NAN;
   Levels levels;                     // of the unit values, before any fade

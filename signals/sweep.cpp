@@ -27,10 +27,11 @@ Sweep PlanSweep(bool exponential, double f1, double f2, double seconds, double r
   Sweep sweep{exponential, f1, f2, rate, 0, seconds, 0};
   if (exponential) {
     const double octaves = LogOf(f2 / f1);
-    sweep.L = std::max(1.0, std::nearbyint(f1 * seconds / octaves)) / f1;
+    sweep.L = std::floor(f1 * seconds / octaves) / f1;
     sweep.duration = sweep.L * octaves;
   }
-  sweep.frames = static_cast<std::uint64_t>(std::nearbyint(sweep.duration * rate));
+  const double most = std::nearbyint(seconds * rate);
+  sweep.frames = static_cast<std::uint64_t>(std::min(std::nearbyint(sweep.duration * rate), most));
   return sweep;
 }
 
@@ -72,20 +73,32 @@ SignalPlan PlanSweepSignal(const ShapeRow& row, const SignalRequest& request) {
   if (exponential && !(f2 > f1))
     return RefusedSignal("an exponential sweep rises; give F1 below F2 (linear-sweep may fall)",
                          true);
-  const Sweep sweep =
-      PlanSweep(exponential, f1, f2, static_cast<double>(request.frames) / rate, rate);
-  if (sweep.frames < 2)
-    return RefusedSignal(std::string("a ") + row.name + " of " + NumberText(f1) + ":" +
-                         NumberText(f2) + " needs a longer --length");
+  const double seconds = static_cast<double>(request.frames) / rate;
+  const Sweep sweep = PlanSweep(exponential, f1, f2, seconds, rate);
+  if (sweep.frames < 2) {
+    // The shortest synchronized sweep makes one e-fold of frequency in 1 / f1 seconds.
+    constexpr double kMillisecond = 1e-3;
+    const double shortest =
+        std::ceil((exponential ? LogOf(f2 / f1) / f1 : 2 / rate) / kMillisecond) * kMillisecond;
+    return RefusedSignal(std::string("a ") + row.name + " from " + NumberText(f1) + " to " +
+                         NumberText(f2) + " Hz takes at least " + NumberText(shortest) +
+                         " s; give a longer --length");
+  }
   SignalPlan plan;
-  plan.frames = sweep.frames;
+  plan.frames = request.frames;
+  plan.soundingFrames = sweep.frames;
   plan.frequency = f1;
   plan.sweepEnd = f2;
+  // Silence fills the file after the sweep.
   plan.values = [sweep](std::uint64_t first, std::size_t count, double* out) {
-    RenderSweepValues(sweep, first, count, out);
+    const std::size_t sounding =
+        first >= sweep.frames ? 0 : std::min<std::uint64_t>(count, sweep.frames - first);
+    RenderSweepValues(sweep, first, sounding, out);
+    std::fill(out + sounding, out + count, 0.0);
   };
   plan.report.push_back({"rendered_end", f2});
   if (exponential) plan.report.push_back({"sweep_rate_l", sweep.L});
+  plan.report.push_back({"sweep_length", static_cast<double>(sweep.frames) / rate});
   // A swept sine peaks at 1 and reads as a sine does.
   plan.levels = {1.0, 0.5};
   plan.defaultFadeOutSeconds = LastSemitoneSeconds(sweep);

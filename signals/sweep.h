@@ -18,8 +18,8 @@ struct Sweep {
   std::uint64_t frames;
 };
 
-// The sweep nearest the length asked for: exponential ones move to the nearest synchronized
-// length (at least one whole L · f1); linear ones keep it. No frames when none fit.
+// The sweep that fits the length asked for: exponential ones take the longest synchronized
+// length that fits (a whole L · f1); linear ones keep it. No frames when none fits.
 Sweep PlanSweep(bool exponential, double f1, double f2, double seconds, double rate);
 // The seconds the sweep takes over its last semitone: its default fade-out.
 double LastSemitoneSeconds(const Sweep& sweep);

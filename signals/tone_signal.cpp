@@ -42,20 +42,20 @@ SignalPlan PlanToneSignal(const ShapeRow& row, const SignalRequest& request) {
     if (std::string fault = CycleFramesFault(request, plan.frames); !fault.empty())
       return RefusedSignal(fault);
   }
-  const double cyclesWanted =
-      request.cycles > 0
-          ? static_cast<double>(request.cycles)
-          : std::nearbyint(request.frequency * static_cast<double>(plan.frames) / request.rate);
-  // Below half the rate: twice the cycles stay under the frames.
-  const double mostCycles = std::floor((static_cast<double>(plan.frames) - 1) / 2);
-  const double cycles = std::min(cyclesWanted < 1 ? 1.0 : cyclesWanted, mostCycles);
-  if (cycles < 1)
-    return RefusedSignal("no whole cycle of " + NumberText(request.frequency) +
+  const double exactCycles =
+      request.cycles > 0 ? static_cast<double>(request.cycles)
+                         : request.frequency * static_cast<double>(plan.frames) / request.rate;
+  // Whole cycles, below half the rate (twice the cycles stay under the frames): the nearest,
+  // or one fewer where the nearest would reach half the rate.
+  const double highest = std::floor((static_cast<double>(plan.frames) - 1) / 2);
+  const double cycles = std::min(std::nearbyint(exactCycles), highest);
+  if (cycles < 1 || exactCycles - cycles > 1)
+    return RefusedSignal("no whole number of cycles of " + NumberText(request.frequency) +
                          " Hz below half the rate fits in " + std::to_string(plan.frames) +
-                         " frames; render more frames");
+                         " frames; give a longer length or another frequency");
   const ExactTone tone{row.kind, static_cast<std::uint64_t>(cycles), plan.frames};
   plan.frequency = cycles * request.rate / static_cast<double>(plan.frames);
-  plan.levels = {1.0, ToneMeanSquare(tone)};
+  plan.levels = ToneLevels(tone);
   const bool bandlimited = request.bandlimited && tone.shape != kToneSine;
   plan.values = [tone, bandlimited](std::uint64_t first, std::size_t count, double* out) {
     if (bandlimited)

@@ -38,10 +38,10 @@ expect_refused() {
 
 expect_refused "unknown shape \"sinus\"" --shape sine,sinus --output x.wav
 expect_refused "--colour" --colour red --output x.wav
-expect_refused "--rate: Value 7999 not in range 8000 to 768000" --rate 7999 --output x.wav
-expect_refused "--channels: Value 9 not in range 1 to 8" --channels 9 --output x.wav
+expect_refused '--rate: "7999" is out of range; give 8000 to 768000 Hz' --rate 7999 --output x.wav
+expect_refused '--channels: "9" is out of range; give 1 to 8 channels' --channels 9 --output x.wav
 expect_refused "--format: pcm20 not in {pcm16,pcm24,pcm32,float32}" --format pcm20 --output x.wav
-expect_refused "use --peak (dBFS)" --amplitude -6dB --output x.wav
+expect_refused "(a level in dBFS goes in --peak or --rms)" --amplitude -6dB --output x.wav
 expect_refused "--output is required" --shape saw
 expect_refused "to the same file x.wav" --frequency 997,1000 --output x.wav
 expect_refused "unknown placeholder {hz}" --output '{hz}.wav'
@@ -57,27 +57,33 @@ run_in_empty --version
 [ "$status" -eq 0 ] && [[ "$out" =~ ^quorvel(32|64)-render\ [0-9]+\.[0-9]+\.[0-9]+$ ]] &&
   pass "--version: $out" || fail "--version gave $status [$out]"
 
-# One JSON line per file, in the order of the lists; clamps in words on stderr.
-run_in_empty --shape square,saw --frequency 997,30000 --output '{shape}-{frequency}.wav'
+# One JSON line per file, in the order of the lists; the window's rendering within its ranges.
+run_in_empty --shape square,saw --frequency 997,22049.5 --output '{shape}-{frequency}.wav'
 lines=$(python3 -c '
 import json, sys
 for line in sys.stdin:
     r = json.loads(line)
-    print(r["path"], r["shape"], r["frequency"], r["rendered"], r["data_bytes"], r["clamped"])
+    print(r["path"], r["shape"], r["frequency"], r["rendered"], r["data_bytes"], r["render"])
 ' <<<"$out") || lines="unreadable: $out"
-expected="square-997.wav square 997 997 264600 False
-square-30000.wav square 30000 22049 264600 True
-saw-997.wav saw 997 997 264600 False
-saw-30000.wav saw 30000 22049 264600 True"
+expected="square-997.wav square 997 997 264600 window
+square-22049.5.wav square 22049.5 22049.666 264600 window
+saw-997.wav saw 997 997 264600 window
+saw-22049.5.wav saw 22049.5 22049.666 264600 window"
 [ "$status" -eq 0 ] && [ "$lines" = "$expected" ] && pass "report lines" ||
   fail "report lines (status $status): [$lines]"
-[ "$err" = "30000 Hz is above 22049 Hz at 44100 Hz: rendered 22049 Hz" ] &&
-  pass "clamp in words" || fail "clamp message [$err]"
-[ "$(stat -c %s "$WORK/run/saw-30000.wav")" -eq 264644 ] && pass "file size" || fail "file size"
+[ "$(stat -c %s "$WORK/run/saw-22049.5.wav")" -eq 264644 ] && pass "file size" || fail "file size"
 cp "$WORK/run/square-997.wav" "$WORK/square-997.wav"
 
-run_in_empty --shape square --output sq.wav --quiet
+run_in_empty --shape sine --output sq.wav --quiet
 [ "$status" -eq 0 ] && [ -z "$out" ] && [ -z "$err" ] && pass "--quiet" || fail "--quiet [$out]"
+
+# A true peak above full scale is told in one line; the file is written all the same.
+run_in_empty --shape saw --frequency 1000 --rate 48000 --peak -1 --quiet --output saw.wav
+[ "$status" -eq 0 ] && [ -f "$WORK/run/saw.wav" ] &&
+  [ "$err" = "saw.wav: its true peak is +0.95 dBTP, above full scale, which a converter may clip; lower the level by 0.95 dB, or render it --bandlimited" ] &&
+  pass "a true peak above full scale" || fail "true peak: status $status [$err]"
+run_in_empty --shape saw --frequency 1000 --rate 48000 --peak -1 --bandlimited --output saw.wav
+[ "$status" -eq 0 ] && [ -z "$err" ] && pass "band-limited, no overs" || fail "band-limited [$err]"
 
 # Standard output: the same bytes as the file, the report line on stderr.
 status=0
@@ -95,12 +101,12 @@ run_in_empty --output missing/x.wav
 [ "$status" -eq 1 ] && [[ "$err" == "Could not write missing/x.wav: No such file or directory"* ]] &&
   pass "a folder that is missing" || fail "missing folder gave $status [$err]"
 
-rm -rf "$WORK/nc" && mkdir "$WORK/nc" && echo old >"$WORK/nc/b.wav"
+rm -rf "$WORK/nc" && mkdir "$WORK/nc" && echo old >"$WORK/nc/200.wav"
 status=0
-(cd "$WORK/nc" && render --frequency a,b,c --jobs 1 --no-clobber --output '{frequency}.wav' \
+(cd "$WORK/nc" && render --frequency 100,200,300 --jobs 1 --no-clobber --output '{frequency}.wav' \
   >/dev/null 2>"$WORK/err") || status=$?
-[ "$status" -eq 1 ] && grep -qx 'Could not write b.wav: File exists' "$WORK/err" &&
-  [ "$(cat "$WORK/nc/b.wav")" = old ] && [ -f "$WORK/nc/a.wav" ] && [ ! -e "$WORK/nc/c.wav" ] &&
+[ "$status" -eq 1 ] && grep -qx 'Could not write 200.wav: File exists' "$WORK/err" &&
+  [ "$(cat "$WORK/nc/200.wav")" = old ] && [ -f "$WORK/nc/100.wav" ] && [ ! -e "$WORK/nc/300.wav" ] &&
   pass "--no-clobber keeps the old file and those written" ||
   fail "--no-clobber gave $status [$(cat "$WORK/err")], files: $(ls "$WORK/nc")"
 

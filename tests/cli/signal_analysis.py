@@ -46,21 +46,29 @@ def sweeps(folder):
     values, rate, report = render(folder, "--shape", "sweep", "--frequency", "20:20000",
                                   "--rate", "48000", "--length", "10", "--inverse", inverse_path)
     L, lag = report["sweep_rate_l"], report["inverse_lag"]
-    check("sweep synchronized", abs(20 * L - round(20 * L)) < 1e-9 and
-          abs(report["length"] - L * np.log(1000)) < 1 / rate,
-          f"L = {L} s (f1 L whole), {report['length']} s rendered")
-    check("sweep starts and ends at 0", values[0] == 0 and abs(values[-1]) < 1e-6,
-          f"first {values[0]}, last {values[-1]}, fade-out {report['fade_out_ms']} ms")
-    # The sweep through its inverse filter: an impulse at the lag, flat from 2 f1 to f2 / 2.
+    sweep_frames = round(report["sweep_length"] * rate)
+    check("sweep synchronized, within the length", abs(20 * L - round(20 * L)) < 1e-9 and
+          abs(report["sweep_length"] - L * np.log(1000)) < 1 / rate and
+          len(values) == 10 * rate and sweep_frames <= len(values),
+          f"L = {L} s (f1 L whole), {report['sweep_length']} s of sweep in {len(values)} frames")
+    check("sweep starts and ends at 0, silence after", values[0] == 0 and
+          abs(values[sweep_frames - 1]) < 1e-6 and not np.any(values[sweep_frames:]),
+          f"first {values[0]}, last {values[sweep_frames - 1]}, fade-out "
+          f"{report['fade_out_ms']} ms, {len(values) - sweep_frames} frames of silence")
+    # The sweep through its inverse filter: an impulse at the lag, flat from a third of an octave
+    # above f1 to a third of an octave below f2 (25 Hz to 15.9 kHz).
     inverse = read_float(inverse_path)
     impulse = fftconvolve(values, inverse)
     spectrum = np.abs(np.fft.rfft(impulse))
     frequencies = np.fft.rfftfreq(len(impulse), 1 / rate)
-    band = 20 * np.log10(spectrum[(frequencies >= 40) & (frequencies <= 10000)])
-    check("inverse filter", np.argmax(np.abs(impulse)) == lag and np.ptp(band) <= 0.1 and
-          np.max(np.abs(band)) <= 0.05,
+    low, high = report["inverse_band"]
+    band = 20 * np.log10(spectrum[(frequencies >= 25) & (frequencies <= 15900)])
+    check("inverse filter", np.argmax(np.abs(impulse)) == lag and
+          np.max(np.abs(band)) <= 0.05 and abs(low - 20 * 2 ** (1 / 3)) < 1e-9 and
+          abs(high - 20000 / 2 ** (1 / 3)) < 1e-6,
           f"impulse at {np.argmax(np.abs(impulse))} (lag {lag}), flat within "
-          f"{band.min():+.4f} .. {band.max():+.4f} dB from 40 Hz to 10 kHz")
+          f"{band.min():+.4f} .. {band.max():+.4f} dB from 25 Hz to 15.9 kHz, band {low:.2f} to "
+          f"{high:.1f} Hz")
     # A polynomial system's harmonics come out L ln k before the impulse (Novák et al., 2015):
     # where their envelope peaks (the even ones are cosines, whose own peak is off centre).
     unit = values / np.max(np.abs(values))

@@ -19,6 +19,18 @@ render() {
     fail "the render command failed: $*"
 }
 
+# refused WORDS...: exit 2 and nothing written.
+refused() {
+  local status=0
+  (cd "$COMMAND_FILES" && ${EMULATOR:+"$EMULATOR"} "$RENDER" "$@" 2>/dev/null) || status=$?
+  if [ "$status" -eq 2 ] && [ ! -e "$COMMAND_FILES/refused.wav" ]; then
+    echo "PASS: refused with 2: $*"
+  else
+    echo "FAIL: $* gave $status"
+    FAILURES=$((FAILURES + 1))
+  fi
+}
+
 # same_bytes WINDOW-FILE COMMAND-FILE: one line per pair, and the session goes on after a FAIL so
 # that every difference is seen.
 same_bytes() {
@@ -92,11 +104,14 @@ type_frequency 100000
 choose_shape saw
 press_render
 save_as saw-100000.wav
-render --shape saw --frequency 100000 --channels 2 --rate 192000 --output saw.wav --quiet
+# The window keeps the field at its ceiling; the command renders that ceiling as the window does,
+# and refuses what no rendering can make.
+render --shape saw --frequency 95999 --channels 2 --rate 192000 --output saw.wav --quiet
 same_bytes saw-100000.wav saw.wav
+refused --shape saw --frequency 100000 --channels 2 --rate 192000 --output refused.wav
 
 # A comma locale must not turn the point into a stop, nor the empty field into anything but the
-# lowest frequency.
+# lowest frequency (which the command is asked for as such: it refuses an empty text).
 echo "== triangle at '997.3' and at an empty field"
 choose_shape triangle
 type_frequency 997.3
@@ -106,7 +121,7 @@ type_frequency ""
 press_render
 save_as triangle-empty.wav
 render --shape triangle --frequency 997.3 --channels 2 --rate 192000 --output triangle.wav --quiet
-render --shape triangle --frequency '' --channels 2 --rate 192000 --output empty.wav --quiet
+render --shape triangle --frequency 20 --channels 2 --rate 192000 --output empty.wav --quiet
 same_bytes triangle-997.3.wav triangle.wav
 same_bytes triangle-empty.wav empty.wav
 

@@ -44,7 +44,7 @@ expect() {
 options=$(grep -oE '^ +(-[a-z],)?--[a-z][a-z-]*' <<<"$help" | sed 's/.*,//; s/^ *//' | sort)
 shapes=$(grep -oE 'shapes: [a-z|-]+' <<<"$help" | sed 's/shapes: //; s/|/ /g')
 choices() { grep -oE -- "--$1 TEXT:\{[a-z0-9,]+\}" <<<"$help" | sed 's/.*{//; s/}//; s/,/ /g'; }
-range() { grep -oE -- "--$1 INT:INT in \[[0-9]+ - [0-9]+\]" <<<"$help" | grep -oE '[0-9]+' | tail -2; }
+range() { grep -oE -- "--$1 [0-9]+\.\.[0-9]+" <<<"$help" | grep -oE '[0-9]+' | tail -2; }
 formats=$(choices format) dithers=$(choices dither) types=$(choices type)
 channels=$(seq $(range channels)) rates=$(complete_words --rate "")
 read -r lowest highest < <(range rate | paste -sd' ')

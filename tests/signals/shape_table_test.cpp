@@ -1,11 +1,15 @@
 // The shape table against the window's engine, and the generators' own figures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "signals/exact_tone.h"
 #include "signals/shape_table.h"
 #include "sound/wav_buffer.h"
 
@@ -103,6 +107,31 @@ TEST(MaximumLengthSequence, LengthsInPeriodsOrCutWithANote) {
             std::string::npos);
   request.parameter = 25;
   EXPECT_NE(mls.plan(mls, request).fault.text.find("needs --order, 2 to 24"), std::string::npos);
+}
+
+TEST(ExactTones, NoShapeHasDcOverItsRepeatWhateverItsCount) {
+  for (int shape : {kToneSine, kToneSaw, kToneSquare, kToneTriangle}) {
+    // Repeats of 2, 3, 48 and 441 positions: even and odd counts.
+    for (const auto& [cycles, period] : {std::pair<std::uint64_t, std::uint64_t>{1, 2},
+                                         {1, 3},
+                                         {1000, 48000},
+                                         {100, 44100},
+                                         {7, 3087}}) {
+      SCOPED_TRACE("shape " + std::to_string(shape) + ", " + std::to_string(cycles) +
+                   " cycles in " + std::to_string(period));
+      const ExactTone tone{shape, cycles, period};
+      std::vector<double> values(FramesPerRepeat(tone));
+      RenderToneValues(tone, 0, values.size(), values.data());
+      double sum = 0, peak = 0;
+      for (double value : values) {
+        sum += value;
+        peak = std::max(peak, std::fabs(value));
+      }
+      EXPECT_NEAR(sum / static_cast<double>(values.size()), 0.0, 1e-15);
+      const Levels levels = ToneLevels(tone);
+      EXPECT_EQ(levels.peak, shape == kToneSine ? 1.0 : peak);
+    }
+  }
 }
 
 }  // namespace

@@ -44,9 +44,9 @@ REACHES = {
 # The render command's stages, by file name, in the order data flows through them.
 CLI_STAGES = (
     ("options", ("render_options",)),
-    ("request", ("render_request", "output_names")),
-    ("plan", ("clamp_notes", "level_plan", "signal_plan", "frame_sources",
-              "output_conflicts", "render_plan")),
+    ("request", ("number_reading", "frequency_reading", "output_names", "request_checks",
+                 "render_request")),
+    ("plan", ("level_plan", "signal_plan", "frame_sources", "output_conflicts", "render_plan")),
     ("jobs", ("interruption", "progress_line", "job_output", "render_playback", "render_jobs")),
     ("report", ("render_report",)),
 )
