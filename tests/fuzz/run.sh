@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the engine's fuzz targets with clang and runs each for a bounded time from its corpus.
+# Builds the engine's and the render command's fuzz targets with clang and runs each for a bounded time from its corpus.
 # Usage: tests/fuzz/run.sh [seconds per target]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -9,7 +9,7 @@ seconds=${1:-60}
 cmake --build --preset fuzz
 
 status=0
-for target in decimal_text integer_text render_shape; do
+for target in decimal_text integer_text render_shape render_request; do
   corpus=$(mktemp -d)
   cp tests/fuzz/corpus/$target/* "$corpus"/ 2>/dev/null || true
   echo "== fuzz_$target for ${seconds}s =="
