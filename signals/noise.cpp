@@ -1,14 +1,21 @@
 #include "signals/noise.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
+#include "signals/gaussian_kernel.h"
+#include "signals/gaussian_paths.h"
 #include "signals/plain_math.h"
 
 namespace {
 
-constexpr double kTwoToMinus53 = 1.0 / 9007199254740992.0;
-constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15u;
+using gaussian::kDroppedBits;
+using gaussian::kGolden;
+using gaussian::kSignBit;
+using gaussian::kTwoToMinus53;
+using gaussian::Mix;
+
 // Keeps the noise's stream apart from the dither's, which draws on the same seeds, and the
 // second tries of the Gaussian's rejections apart from the first.
 constexpr std::uint64_t kNoiseStream = 0xD1B54A32D192ED03u;
@@ -16,18 +23,11 @@ constexpr std::uint64_t kRetryStream = 0x8CB92BA72F3D8DD7u;
 
 // Marsaglia and Tsang's ziggurat (J. Stat. Softw. 5(8), 2000): 256 layers of equal area v under
 // e^{-x²/2}, the lowest ending at r and carrying the tail beyond it.
-constexpr std::size_t kLayers = 256;
+constexpr std::size_t kLayers = gaussian::kLayerMask + 1;
 constexpr double kZigguratR = 3.6541528853610088;
 constexpr double kZigguratArea = 4.92867323399e-3;
-constexpr int kLayerBits = 8;
-constexpr int kSignBit = kLayerBits;
-constexpr int kDroppedBits = 11;  // of 64, leaving 53 for the uniform number
-
-std::uint64_t Mix(std::uint64_t z) {
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-  return z ^ (z >> 31);
-}
+// Values made at a time: the places to finish fit on the stack.
+constexpr std::size_t kGaussianRun = 1024;
 
 std::uint64_t HashOfMixedSeed(std::uint64_t mixedSeed, std::uint64_t counter) {
   return Mix(mixedSeed + counter * kGolden);
@@ -72,7 +72,8 @@ const Ziggurat& TheZiggurat() {
   return ziggurat;
 }
 
-// A value within a layer's core, under the curve for certain; NaN past it.
+// A value within a layer's core, under the curve for certain; NaN past it. (The common case's
+// own path, gaussian::CoreValue, gives the same bits.)
 double CoreValue(const Ziggurat& z, std::uint64_t bits) {
   const std::size_t layer = bits & (kLayers - 1);
   const double x = Unit(bits) * z.x[layer];
@@ -90,6 +91,25 @@ double TailValue(std::uint64_t stream) {
   }
 }
 
+// Whether y < Density(x), for x in the layer: decided by the curve's chord and tangent where they
+// leave no doubt (the density is convex beyond 1 and concave below), by the exponential only in
+// the sliver between them. The margins are far wider than any rounding, so every answer is the
+// one the exponential gives.
+bool UnderTheCurve(const Ziggurat& z, std::size_t layer, double x, double y) {
+  constexpr double kMargin = 1e-9;
+  const double outer = z.x[layer], inner = z.x[layer + 1];
+  const double chord =
+      z.density[layer] + (outer - x) / (outer - inner) * (z.density[layer + 1] - z.density[layer]);
+  if (inner >= 1) {  // convex: under the chord, over the tangent at the outer edge
+    if (y > chord * (1 + kMargin)) return false;
+    if (y < z.density[layer] * (1 - outer * (x - outer)) * (1 - kMargin)) return true;
+  } else if (outer <= 1) {  // concave: over the chord, under the tangent at the inner edge
+    if (y < chord * (1 - kMargin)) return true;
+    if (y > z.density[layer + 1] * (1 - inner * (x - inner)) * (1 + kMargin)) return false;
+  }
+  return y < Density(x);
+}
+
 // A whole try from 64 bits and, past the layer's core, one more number from `more`: a value, or
 // NaN when the try is rejected.
 double TryGaussian(const Ziggurat& z, std::uint64_t bits, std::uint64_t more) {
@@ -100,7 +120,7 @@ double TryGaussian(const Ziggurat& z, std::uint64_t bits, std::uint64_t more) {
   if (layer == 0) return sign * TailValue(more);
   const double x = Unit(bits) * z.x[layer];
   const double y = z.density[layer] + Unit(more) * (z.density[layer + 1] - z.density[layer]);
-  return y < Density(x) ? sign * x : NAN;
+  return UnderTheCurve(z, layer, x, y) ? sign * x : NAN;
 }
 
 // About one frame in a hundred falls outside the cores: its first try is finished, and further
@@ -127,19 +147,37 @@ std::uint64_t CounterHashSeries::operator()(std::uint64_t counter) const {
   return HashOfMixedSeed(mixedSeed_, counter);
 }
 
+void RenderGaussianValues(std::uint64_t seed, std::uint64_t first, std::size_t count, double* out,
+                          ProcessorPath path) {
+  const Ziggurat& z = TheZiggurat();
+  const std::uint64_t mixedSeed = Mix(seed ^ kNoiseStream);
+  const std::uint64_t retrySeed = Mix(seed ^ kRetryStream);
+  const CoreValuesFunction core = GaussianCoreFunction(path);
+  std::uint32_t misses[kGaussianRun];
+  for (std::size_t done = 0; done < count; done += kGaussianRun) {
+    const std::size_t run = std::min(kGaussianRun, count - done);
+    double* values = out + done;
+    const std::size_t missed = core(z.x.data(), mixedSeed, first + done, run, values, misses);
+    for (std::size_t m = 0; m < missed; ++m)
+      for (std::size_t i = misses[m]; i < std::min(run, misses[m] + gaussian::kMostLanes); ++i)
+        if (std::isnan(values[i]))
+          values[i] = RareGaussian(z, HashOfMixedSeed(mixedSeed, first + done + i), retrySeed,
+                                   first + done + i);
+  }
+}
+
 void RenderNoiseValues(NoiseKind kind, std::uint64_t seed, std::uint64_t first, std::size_t count,
                        double* out) {
-  const std::uint64_t mixedSeed = Mix(seed ^ kNoiseStream);
   if (kind == NoiseKind::kGaussian) {
-    const Ziggurat& z = TheZiggurat();
-    const std::uint64_t retrySeed = Mix(seed ^ kRetryStream);
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::uint64_t bits = HashOfMixedSeed(mixedSeed, first + i);
-      const double core = CoreValue(z, bits);
-      out[i] = std::isnan(core) ? RareGaussian(z, bits, retrySeed, first + i) : core;
-    }
+    // Two 64-bit lanes gain nothing on SSE2, which has no 64-bit multiplication: plain code
+    // is faster there.
+    static const ProcessorPath fastest = FastestProcessorPath() == ProcessorPath::kSse2
+                                             ? ProcessorPath::kScalar
+                                             : FastestProcessorPath();
+    RenderGaussianValues(seed, first, count, out, fastest);
     return;
   }
+  const std::uint64_t mixedSeed = Mix(seed ^ kNoiseStream);
   for (std::size_t i = 0; i < count; ++i)
     out[i] = 2.0 * OpenUnit(HashOfMixedSeed(mixedSeed, first + i)) - 1.0;
 }

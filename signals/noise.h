@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "signals/processor_paths.h"
+
 enum class NoiseKind { kGaussian, kUniform };
 // The noises, as the shape table's rows name them.
 enum NoiseColour : int { kWhiteNoise, kUniformNoise, kPinkNoise };
@@ -12,6 +14,9 @@ enum NoiseColour : int { kWhiteNoise, kUniformNoise, kPinkNoise };
 // Gaussian values have a variance of 1; uniform ones lie in (-1, 1].
 void RenderNoiseValues(NoiseKind kind, std::uint64_t seed, std::uint64_t first, std::size_t count,
                        double* out);
+// Gaussian values on the given path; every path gives the same bits.
+void RenderGaussianValues(std::uint64_t seed, std::uint64_t first, std::size_t count, double* out,
+                          ProcessorPath path);
 // 64 well-mixed bits for (seed, counter): SplitMix64's finaliser over a Weyl sequence.
 std::uint64_t CounterHash(std::uint64_t seed, std::uint64_t counter);
 

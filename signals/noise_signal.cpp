@@ -43,14 +43,14 @@ ValueSource PeriodValues(int kind, const SignalRequest& request) {
   };
 }
 
-ValueSource StreamValues(int kind, const SignalRequest& request) {
+ValueSource PinkValues(const PinkNoise& pink) {
+  return [pink](std::uint64_t first, std::size_t count, double* out) {
+    RenderPinkValues(pink, first, count, out);
+  };
+}
+
+ValueSource WhiteValues(int kind, const SignalRequest& request) {
   const std::uint64_t seed = request.seed;
-  if (kind == kPinkNoise) {
-    const PinkNoise pink = PlanPinkNoise(seed, request.rate);
-    return [pink](std::uint64_t first, std::size_t count, double* out) {
-      RenderPinkValues(pink, first, count, out);
-    };
-  }
   const NoiseKind noise = kind == kWhiteNoise ? NoiseKind::kGaussian : NoiseKind::kUniform;
   return [noise, seed](std::uint64_t first, std::size_t count, double* out) {
     RenderNoiseValues(noise, seed, first, count, out);
@@ -65,8 +65,16 @@ SignalPlan PlanNoiseSignal(const ShapeRow& row, const SignalRequest& request) {
   }
   SignalPlan plan;
   plan.frames = request.frames;
-  plan.values =
-      request.periodic ? PeriodValues(row.kind, request) : StreamValues(row.kind, request);
+  if (request.periodic) {
+    plan.values = PeriodValues(row.kind, request);
+  } else if (row.kind == kPinkNoise) {
+    const PinkNoise pink = PlanPinkNoise(request.seed, request.rate);
+    plan.values = PinkValues(pink);
+    // Below 44.1 kHz the band ends short of 20 kHz: the report says where.
+    plan.report.push_back({"pink_band", std::vector<double>{pink.filter->low, pink.filter->high}});
+  } else {
+    plan.values = WhiteValues(row.kind, request);
+  }
   // Calibrated on the values themselves, not on the generator's expected level.
   plan.levels = MeasureLevels(plan.values, plan.frames, request.threads);
   plan.defaultRms = kDefaultNoiseRms;

@@ -1,21 +1,24 @@
-// Pink noise of any length, which need not loop: blocks of periodic pink noise, each with its own
-// phases, overlapped by half and cross-faded with a sine and cosine window whose squares add to
-// 1. The variance stays constant and the expected spectrum is the blocks' own (falling 3 dB an
-// octave from kPinkLowest to half the rate), smoothed by the window over about one bin.
+// Pink noise of any length, which need not loop: the white noise of the same seed through the
+// pink filter fitted for the rate (so a user can find the filter from the two files). The file is
+// cut into segments of a fixed length; each starts the filter from rest a little before it, over
+// the same white noise, long enough that what it forgets lies far below any format's smallest step.
+// So frame n depends on the seed, the rate and n alone, whatever the threads or blocks.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
-constexpr double kPinkLowest = 10.0;  // Hz: nothing below, so no drift or infrasound
+#include "signals/pink_filter.h"
 
 struct PinkNoise {
+  std::uint64_t id;  // of this plan, for what each thread keeps of it
   std::uint64_t seed;
-  double rate;
-  std::size_t blockFrames;  // a power of two of at least a second, at most kLongestPinkBlock
+  std::shared_ptr<const PinkFilter> filter;
+  std::uint64_t segmentFrames;
+  std::uint64_t warmUpFrames;  // before each segment's start
 };
 
 PinkNoise PlanPinkNoise(std::uint64_t seed, double rate);
-// Frame n's value depends on the seed, the rate and n alone. Each thread keeps the last blocks it
-// made, so that rendering in order makes each block once.
+// Each thread keeps its filter where it stopped, so that rendering in order runs it once.
 void RenderPinkValues(const PinkNoise& pink, std::uint64_t first, std::size_t count, double* out);

@@ -89,8 +89,9 @@ def playback(folder):
 
 
 def progress(folder):
-    # Long enough for a few redraws, a tenth of a second apart.
-    words = [PROGRAM, "--shape", "pink", "--length", "60" if QUICK else "240", "--rate", "48000",
+    # Long enough for a few redraws, a tenth of a second apart (twenty minutes of pink noise take
+    # about half a second here).
+    words = [PROGRAM, "--shape", "pink", "--length", "60" if QUICK else "1200", "--rate", "48000",
              "--output",
              os.path.join(folder, "long.wav")]
     master, slave = pty.openpty()

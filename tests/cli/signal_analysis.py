@@ -14,7 +14,7 @@ import warnings
 import numpy as np
 from scipy import stats
 from scipy.io import wavfile
-from scipy.signal import fftconvolve, hilbert, welch
+from scipy.signal import csd, fftconvolve, hilbert, welch
 
 from analysis_support import EMULATOR, PROGRAM, QUICK, check, finish
 
@@ -183,7 +183,23 @@ def pink_noise(folder):
     check("pink, one minute of pcm24", abs(aes17_rms_db(values) + 20) <= 0.01 and spread < 0.8,
           f"{aes17_rms_db(values):.4f} dBFS; third-octave bands within {spread:.2f} dB of each "
           "other (ideal pink noise: 0.3 to 0.8)")
-    # The expected spectrum: sixteen seeds averaged, each band within 0.1 dB of the 1/f line.
+    # Pink noise is the white noise of its seed through the pink filter: the filter's power,
+    # cross-spectrum over spectrum, falls 3.01 dB an octave within 0.05 dB over the band.
+    for rate in (44100, 96000) if QUICK else (44100, 48000, 96000, 192000):
+        white, pink = (render(folder, "--shape", shape, "--seed", "5", "--rate", str(rate),
+                              "--length", "8")[0] for shape in ("white", "pink"))
+        segment = 1 << 16 if rate < 96000 else 1 << 17
+        filter_frequencies, cross = csd(white, pink, fs=rate, nperseg=segment)
+        power = np.abs(cross / welch(white, fs=rate, nperseg=segment)[1]) ** 2
+        levels = third_octave_levels(filter_frequencies, power, centres)
+        deviation = np.ptp(levels) / 2
+        band = (filter_frequencies >= 20) & (filter_frequencies <= 20000)
+        slope = np.polyfit(np.log2(filter_frequencies[band]), 10 * np.log10(power[band]), 1)[0]
+        check(f"pink filter at {rate} Hz", deviation <= 0.05 and abs(slope + 3.0103) < 0.005,
+              f"20 Hz to 20 kHz within ±{deviation:.4f} dB, {slope:.4f} dB an octave")
+    # The noise itself, sixteen seeds averaged: its band powers scatter as a Gaussian noise's do
+    # (about 0.08 dB in the 20 Hz band, a few bins wide, for this much noise), so each band is
+    # held within 0.25 dB of the 1/f line and the slope within 0.01 dB an octave.
     if QUICK:
         return
     averaged = np.mean([welch(render(folder, "--shape", "pink", "--seed", str(seed), "--length",
@@ -193,7 +209,7 @@ def pink_noise(folder):
     deviation = np.max(np.abs(levels - np.median(levels)))
     band = (frequencies >= 20) & (frequencies <= 20000)
     slope = np.polyfit(np.log2(frequencies[band]), 10 * np.log10(averaged[band]), 1)[0]
-    check("pink's expected spectrum", deviation <= 0.1 and abs(slope + 3.0103) < 0.01,
+    check("pink's expected spectrum", deviation <= 0.25 and abs(slope + 3.0103) < 0.01,
           f"20 Hz to 20 kHz, every third-octave band within {deviation:.3f} dB of 1/f, "
           f"{slope:.4f} dB an octave")
 
