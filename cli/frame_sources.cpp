@@ -32,11 +32,17 @@ class ImageFrames : public Frames {
 
   std::uint64_t Count() const override { return count_; }
 
-  bool Stream(const FrameSink& sink, unsigned) const override {
+  bool Stream(const FrameSink& sink, unsigned, const SpanObserver& observer) const override {
     for (std::uint64_t done = 0; done < count_;) {
       const auto run =
           static_cast<std::size_t>(std::min<std::uint64_t>(kStreamBlockFrames, count_ - done));
-      if (!sink(samples_ + done * frameBytes_, run)) return false;
+      const std::uint8_t* bytes = samples_ + done * frameBytes_;
+      if (observer) {
+        const auto before =
+            static_cast<std::size_t>(std::min<std::uint64_t>(done, kFramesBeforeSpan));
+        observer({bytes - before * frameBytes_, before, bytes, run, done, 0});
+      }
+      if (!sink(bytes, run)) return false;
       done += run;
     }
     return true;
@@ -89,8 +95,10 @@ class ValueFrames : public Frames {
 
   std::uint64_t Count() const override { return count_; }
 
-  bool Stream(const FrameSink& sink, unsigned threads) const override {
-    return StreamEncodedFrames(values_, encoding_, count_, sink, kStreamBlockFrames, threads);
+  bool Stream(const FrameSink& sink, unsigned threads,
+              const SpanObserver& observer) const override {
+    return StreamEncodedFrames(values_, encoding_, count_, sink, kStreamBlockFrames, threads,
+                               observer);
   }
 
  private:

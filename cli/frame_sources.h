@@ -16,8 +16,10 @@ class Frames {
  public:
   virtual ~Frames() = default;
   virtual std::uint64_t Count() const = 0;
-  // In order, to the sink; false when the sink stopped them.
-  virtual bool Stream(const FrameSink& sink, unsigned threads) const = 0;
+  // In order, to the sink; false when the sink stopped them. The observer sees them in spans, on
+  // the threads that make them.
+  virtual bool Stream(const FrameSink& sink, unsigned threads,
+                      const SpanObserver& observer = nullptr) const = 0;
 };
 
 class FrameSource {

@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr double kFullScale = 1.0;
+
 // A descriptor the file's bytes go to, with their digest where measured. Only a file of our own
 // (new, or written in place from its start) is gone back into.
 class DescriptorOutput : public ByteOutput {
@@ -92,8 +94,15 @@ class FileTry {
   bool Write(int descriptor, bool seekable, WrittenFile& written) {
     std::optional<FrameMeter> meter;
     std::optional<FileDigest> digest;
-    // The true peak by the standard's filter, to warn of what a converter would clip.
-    EncodedTruePeak peaks(FormatOf(layout_));
+    // The true peak by the standard's filter, on the threads that make the frames: measured,
+    // and told where a converter would clip it. Unmeasured, only a peak past full scale is of
+    // interest, and a file whose samples cannot reach it between them needs no filtering.
+    SpanTruePeaks peaks(FormatOf(layout_), settings_.threads, settings_.measure ? 0 : kFullScale);
+    SpanObserver watchPeaks;
+    if (settings_.measure || LargestTruePeak(job_.peakBound) > kFullScale)
+      watchPeaks = [&peaks](const EncodedSpan& span) {
+        peaks.Add(span.before, span.framesBefore, span.bytes, span.frames, span.slot);
+      };
     if (settings_.measure) {
       meter.emplace(FormatOf(layout_));
       digest.emplace();
@@ -109,18 +118,20 @@ class FileTry {
         [&](const std::uint8_t* encoded, std::size_t count) {
           if (Interrupted()) return false;  // the writer drops what it has written
           if (meter) meter->Add(encoded, count);
-          peaks.Add(encoded, count);
           if (settings_.progress != nullptr) settings_.progress->AddFrames(count);
           return container->AddFrames(encoded, count);
         },
-        settings_.threads);
+        settings_.threads, watchPeaks);
     written.fileBytes = output.Extent();
     if (!streamed) return Interrupted() ? false : fail();
     if (!container->End()) return fail();
     written.fileBytes = output.Extent();
     written.frames = layout_.frames;
     written.truePeak = peaks.Peak();
-    if (meter) written.measures = meter->Finish();
+    if (meter) {
+      written.measures = meter->Finish();
+      written.measures->truePeak = written.truePeak;
+    }
     if (digest) written.sha256 = output.Rewritten() ? "" : digest->Finish();
     rewritten_ = output.Rewritten();
     return true;
@@ -182,10 +193,12 @@ struct UnwrittenMeasure::State {
   State(const FileJob& job, std::uint64_t frames)
       : layout(CountedLayout(job, frames)),
         meter(FormatOf(layout)),
+        peaks(FormatOf(layout)),
         output(digest),
         container(MakeContainerWriter(job.type, layout)) {}
   StreamLayout layout;
   FrameMeter meter;
+  EncodedTruePeak peaks;
   FileDigest digest;
   DigestOutput output;
   std::unique_ptr<ContainerWriter> container;
@@ -201,6 +214,7 @@ UnwrittenMeasure::~UnwrittenMeasure() = default;
 FrameSink UnwrittenMeasure::Tee(FrameSink next) {
   return [this, next = std::move(next)](const std::uint8_t* encoded, std::size_t count) {
     state_->meter.Add(encoded, count);
+    state_->peaks.Add(encoded, count);
     state_->container->AddFrames(encoded, count);
     return next(encoded, count);
   };
@@ -210,5 +224,6 @@ void UnwrittenMeasure::Finish(WrittenFile& written) {
   state_->container->End();
   written.frames = state_->layout.frames;
   written.measures = state_->meter.Finish();
+  written.measures->truePeak = state_->peaks.Peak();
   written.sha256 = state_->digest.Finish();
 }

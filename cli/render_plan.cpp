@@ -16,6 +16,8 @@
 namespace {
 
 constexpr double kPercent = 100.0;
+// Well above float32's rounding, 2^-24 of the value.
+constexpr double kFloatRounding = 1e-6;
 // The inverse filter is computed whole, in about 64 bytes per frame of the sweep.
 constexpr std::uint64_t kLongestInverseSweep = std::uint64_t{1} << 22;
 
@@ -87,6 +89,13 @@ ReportField LevelField(const RenderRequest& request, const ExactSignal& exact) {
   return {"amplitude", exact.encoding.gain * exact.signal.levels.peak * kPercent};
 }
 
+// The largest |sample| the file can hold: the values' peak at the gain, and what rounding and
+// dither add to it (two steps at most; float32 rounds by far less).
+double PeakBound(const ExactSignal& exact, SampleFormat format) {
+  const double peak = exact.encoding.gain * exact.signal.levels.peak;
+  return peak + (IsFloat(format) ? peak * kFloatRounding : 2 / IntegerFullScale(format));
+}
+
 std::string PlanExactJob(const RenderRequest& request, const ShapeRow& shape,
                          const std::string& text, RenderJob& job, std::string& rendered) {
   ExactSignal exact = PlanExactSignal(request, shape, text);
@@ -114,6 +123,7 @@ std::string PlanExactJob(const RenderRequest& request, const ShapeRow& shape,
     job.report.signal.push_back({"inverse_band", std::vector<double>{filter->low, filter->high}});
   }
   job.file.source = ExactRendering(signal.values, signal.frames, exact.encoding);
+  job.file.peakBound = PeakBound(exact, request.format);
   rendered = job.report.rendered ? NumberText(*job.report.rendered) : "";
   return "";
 }

@@ -23,6 +23,7 @@ struct FileJob {
   FileType type = FileType::kWav;
   StreamLayout layout{};
   std::shared_ptr<const FrameSource> source;
+  double peakBound = 1;  // no sample exceeds it (full scale 1)
 };
 
 // What a report line says of the request, before the file is written: only what applies.

@@ -15,7 +15,7 @@ constexpr std::uint64_t kSpanBytes = std::uint64_t{4} << 20;
 
 bool StreamEncodedFrames(const ValueSource& values, const SampleEncoding& encoding,
                          std::uint64_t frames, const FrameSink& sink, std::size_t blockFrames,
-                         unsigned threads) {
+                         unsigned threads, const SpanObserver& observer) {
   const std::size_t frameBytes = std::size_t{encoding.channels} * BytesPerSample(encoding.format);
   const std::uint64_t spanFrames =
       std::max<std::uint64_t>(1, kSpanBytes / frameBytes / blockFrames) * blockFrames;
@@ -23,6 +23,7 @@ bool StreamEncodedFrames(const ValueSource& values, const SampleEncoding& encodi
   struct Slot {
     std::vector<double> block;
     std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> before;
   };
   std::vector<Slot> slots(std::max(1u, threads));
   const auto make = [&](std::uint64_t span, unsigned slot) {
@@ -38,6 +39,15 @@ bool StreamEncodedFrames(const ValueSource& values, const SampleEncoding& encodi
       EncodeFrames(encoding, own.block.data(), block, first + done,
                    own.bytes.data() + static_cast<std::size_t>(done) * frameBytes);
     }
+    if (!observer) return;
+    // The frames before the span, made again: each frame depends on its index alone.
+    const auto framesBefore =
+        static_cast<std::size_t>(std::min<std::uint64_t>(first, kFramesBeforeSpan));
+    own.before.resize(framesBefore * frameBytes);
+    values(first - framesBefore, framesBefore, own.block.data());
+    EncodeFrames(encoding, own.block.data(), framesBefore, first - framesBefore, own.before.data());
+    observer({own.before.data(), framesBefore, own.bytes.data(), static_cast<std::size_t>(count),
+              first, slot});
   };
   const auto take = [&](std::uint64_t, unsigned slot) {
     return sink(slots[slot].bytes.data(), slots[slot].bytes.size() / frameBytes);

@@ -13,6 +13,10 @@ struct FrameFormat {
   unsigned rate;
 };
 
+inline std::size_t FrameBytes(const FrameFormat& format) {
+  return format.channels * BytesPerSample(format.format);
+}
+
 // `frames` frames of interleaved samples into `out` (frames × channels values).
 void DecodeFrames(const FrameFormat& format, const std::uint8_t* bytes, std::size_t frames,
                   double* out);

@@ -1,6 +1,7 @@
-// What encoded frames measure: levels, DC, loudness and true peak (libebur128). The frames pass
-// through once, in order, in runs of any length, so measuring keeps a file of any length
-// streamed.
+// What encoded frames measure: levels, DC and loudness (libebur128), on a thread of its own where
+// there is a second core; the true peak is measured beside it (true_peak.h), span by span. The
+// frames pass through once, in order, in runs of any length, so measuring keeps a file of any
+// length streamed.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +14,7 @@
 // read them). Levels of silence are -infinity; loudness below the gate too.
 struct FrameMeasures {
   double samplePeak = 0;  // largest |sample|
-  double truePeak = 0;    // largest |value| between the samples, 4x oversampled (BS.1770-4)
+  double truePeak = 0;    // largest |value| at and between the samples (BS.1770-4 Annex 2)
   double meanSquare = 0;  // over every sample of every channel
   double mean = 0;        // the DC offset
   double loudness = 0;    // integrated, LUFS (BS.1770-4 / EBU R 128)
@@ -32,6 +33,9 @@ class FrameMeter {
   FrameMeasures Finish();
 
  private:
+  // Waits for the measuring thread to take what it was handed.
+  void Stop();
+
   struct State;
   std::unique_ptr<State> state_;
 };
