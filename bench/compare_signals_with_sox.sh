@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times the render command's measurement signals against sox making the nearest equivalent, in one
 # run, taking turns: ten minutes of 48000 Hz pcm24 WAV to standard output into /dev/null, process
-# included, then the same written to a file (ours syncs it, sox does not). Wall and CPU seconds,
-# medians of the runs.
+# included, then the same written to a file (ours syncs it, sox does not); and what --measure
+# costs on ten minutes of a stereo sine written to a file. Wall and CPU seconds, medians of the
+# runs.
 #
 #   bench/compare_signals_with_sox.sh [path/to/quorvel64-render] [runs]
 set -euo pipefail
@@ -37,6 +38,12 @@ sox_synth() {  # signal, output
   sox -D -V1 -n -r 48000 -b 24 -t wav "$2" synth "$seconds" ${theirs[$1]}
 }
 to_null() { "$1" "$2" - >/dev/null; }
+stereo_sine() {  # extra option, if any
+  rm -f "$work/out.wav"
+  sync
+  "$render" --shape sine --frequency 1000 --channels 2 --rate 48000 --format pcm24 \
+    --length "$seconds" --quiet "$@" --output "$work/out.wav" >/dev/null
+}
 to_file() { rm -f "$work/out.wav"; sync; "$1" "$2" "$work/out.wav"; }
 
 time_into() {  # file for the figures, command...
@@ -53,6 +60,8 @@ for ((r = 0; r < runs; ++r)); do
     time_into "$work/q-file-$n.txt" to_file quorvel "$n"
     time_into "$work/s-file-$n.txt" to_file sox_synth "$n"
   done
+  time_into "$work/plain.txt" stereo_sine
+  time_into "$work/measured.txt" stereo_sine --measure
 done
 
 echo "Machine: $(nproc) cores, $(grep -m 1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), load $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -67,3 +76,5 @@ for into in null file; do
       'BEGIN { printf "  %-8s %-10s %9.3f %9.3f %9.3f %9.3f %12.2f\n", n, l, qw, qc, sw, sc, sw / qw }'
   done
 done
+pw=$(cut -d' ' -f1 "$work/plain.txt" | median) mw=$(cut -d' ' -f1 "$work/measured.txt" | median)
+awk -v p="$pw" -v m="$mw" 'BEGIN { printf "--measure, stereo sine to a file: %.3f s without, %.3f s with (%.2f times)\n", p, m, m / p }'
