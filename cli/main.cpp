@@ -18,6 +18,21 @@ int Refuse(const std::string& fault) {
   return kExitBadRequest;
 }
 
+// Each file measured and told, whatever became of the others.
+int MeasureNamedFiles(const std::vector<std::string>& paths) {
+  int status = 0;
+  for (const std::string& path : paths) {
+    const SoundFileMeasures file = MeasureSoundFile(path);
+    if (!file.fault.empty()) {
+      std::cerr << "Could not measure " << path << ": " << file.fault << '\n';
+      status = kExitWriteFailed;
+      continue;
+    }
+    std::cout << MeasuredFileLine(path, file) << '\n' << std::flush;
+  }
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -25,6 +40,7 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
   if (parsed.finished) return parsed.exitCode;
+  if (!parsed.options.measuredFiles.empty()) return MeasureNamedFiles(parsed.options.measuredFiles);
 
   const RenderPlan plan = PlanRenders(ReadRequest(parsed.options));
   if (!plan.fault.empty()) return Refuse(plan.fault);

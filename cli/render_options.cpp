@@ -160,11 +160,26 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_flag("--quiet", options.quiet, "Print no line per file written");
   app.add_flag("--measure", options.measure,
                "Add to each line what the file's bytes measure: sample and true peak, RMS "
-               "(AES17), DC offset, crest factor, loudness (LUFS) and SHA-256");
+               "(AES17), DC offset, crest factor, loudness (LUFS) and SHA-256; followed by "
+               "files, measure those (WAV, RF64, FLAC, ...) and render nothing");
+  app.add_option("file", options.measuredFiles, "Sound files to measure, named after --measure")
+      ->type_name("FILE");
   app.add_flag("--no-clobber", options.noClobber, "Refuse to replace existing files");
   app.add_option("--jobs", options.jobsText, "Files rendered at the same time")
       ->type_name("1..4096")
       ->capture_default_str();
+}
+
+// Files are named only to be measured, and measuring them renders nothing.
+std::string MeasuredFilesFault(const RenderOptions& options) {
+  if (options.measuredFiles.empty()) return "";
+  if (!options.measure)
+    return "unexpected '" + options.measuredFiles.front() +
+           "': files to measure are named after --measure; a render takes none";
+  for (const std::string& option : options.given)
+    if (option != "--measure" && option != "file")
+      return "--measure FILE... measures files and renders nothing: it takes no " + option;
+  return "";
 }
 
 }  // namespace
@@ -215,6 +230,13 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
   }
   for (const CLI::Option* option : app.get_options())
     if (option->count() > 0) options.given.insert(option->get_name());
+  if (const std::string fault = MeasuredFilesFault(options); !fault.empty()) {
+    std::cerr << FailureText(fault);
+    parsed.finished = true;
+    parsed.exitCode = kExitBadRequest;
+    return parsed;
+  }
+  if (!options.measuredFiles.empty()) return parsed;
   if (!Given(options, "--output") && !options.play && !Given(options, "--loop-play")) {
     std::cerr << FailureText("--output is required (or --play, to hear the sound without a file)");
     parsed.finished = true;

@@ -20,6 +20,7 @@ struct RenderOptions {
   std::string jobsText, loopPlayText;
   bool exact = false, loop = false, bandlimited = false, periodic = false;
   bool quiet = false, noClobber = false, measure = false, play = false;
+  std::vector<std::string> measuredFiles;  // named after --measure: measured, nothing rendered
   std::set<std::string> given;  // the options on the command line ("--peak"), not defaults
 };
 

@@ -75,3 +75,15 @@ std::string JsonLine(const JobOutcome& outcome) {
   if (outcome.played > 0) line["played"] = outcome.played;
   return line.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
 }
+
+std::string MeasuredFileLine(const std::string& path, const SoundFileMeasures& file) {
+  const Json line = {{"path", path},
+                     {"type", file.type},
+                     {"format", file.format},
+                     {"rate", file.rate},
+                     {"channels", file.channels},
+                     {"frames", file.frames},
+                     {"length", JsonNumber(static_cast<double>(file.frames) / file.rate)},
+                     {"measured", MeasuredJson(file.measures, file.sha256)}};
+  return line.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+}

@@ -11,12 +11,12 @@ RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libasound2-dev libxcb1-dev libsleef-dev
   fonts-liberation2 xdg-utils libcli11-dev
-  nlohmann-json3-dev libebur128-dev libssl-dev libflac-dev
+  nlohmann-json3-dev libebur128-dev libssl-dev libflac-dev libsndfile1-dev libcairo2-dev
 )
 # What the tests need besides: the 32-bit build and its emulator, the sanitizers and fuzzers,
 # the virtual desktops of the end-to-end tests, and the packaging checks.
 TEST_PACKAGES=(
-  libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
   g++-i686-linux-gnu
   fonts-dejavu-core
   xvfb xauth x11-utils xdotool openbox imagemagick librsvg2-bin sox
@@ -31,7 +31,7 @@ I386_PACKAGES=(
   qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386
   libsndfile1-dev:i386 libc6:i386 libstdc++6:i386 libbenchmark-dev:i386
   qt6-qpa-plugins:i386 libsleef-dev:i386 qt6-gtk-platformtheme:i386 qt6-wayland:i386 libxcb1-dev:i386
-  libebur128-dev:i386 libssl-dev:i386 libflac-dev:i386
+  libebur128-dev:i386 libssl-dev:i386 libflac-dev:i386 libcairo2-dev:i386
 )
 
 case "${1:-test}" in

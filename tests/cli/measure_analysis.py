@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """--measure's figures against tools nobody here wrote: EBU Tech 3341's stereo sines for loudness,
 sox stats for sample peak, RMS and DC offset, hashlib for SHA-256, scipy's 4x oversampling for
-true peak; silence gives null, and every line is JSON that Python's parser accepts.
+true peak; files written by sox, measured by name; silence gives null, and every line is JSON
+that Python's parser accepts.
 
 Usage: measure_analysis.py RENDER_PROGRAM [EMULATOR]"""
 import hashlib
@@ -121,6 +122,54 @@ def true_peak(folder):
               f"allowed {-under} to {above:+.3f}), sample peak {m['sample_peak_dbfs']:.3f} dBFS")
 
 
+def measured_files(folder):
+    # Files from elsewhere, named after --measure: the figures sox stats and sha256sum give, the
+    # file's own description, and a written file reads as its own --measure line said.
+    made = {"tone.wav": (["-r", "48000", "-b", "24"], ["sine", "1000", "vol", "0.5"], 2),
+            "noise.flac": (["-r", "44100", "-b", "16", "-c", "2"], ["pinknoise", "vol", "0.3"], 1),
+            "float.wav": (["-r", "96000", "-e", "floating-point", "-b", "32"],
+                          ["whitenoise", "vol", "0.2", "dcshift", "0.01"], 1)}
+    paths = []
+    for name, (form, signal, seconds) in made.items():
+        paths.append(os.path.join(folder, name))
+        subprocess.run(["sox", "-n", *form, paths[-1], "synth", str(seconds), *signal],
+                       check=True, capture_output=True)
+    written = os.path.join(folder, "written.wav")
+    inline = measured(written, "--shape", "white", "--format", "pcm24", "--length", "1")
+    missing = os.path.join(folder, "missing.wav")
+    done = subprocess.run(EMULATOR + [PROGRAM, "--measure", paths[0], missing, *paths[1:],
+                                      written], capture_output=True, text=True)
+    lines = [json.loads(line) for line in done.stdout.splitlines()]
+    check("--measure FILE: an unreadable file told, the others measured",
+          done.returncode == 1 and len(lines) == 4 and
+          done.stderr == f"Could not measure {missing}: No such file or directory\n",
+          f"exit {done.returncode}, {len(lines)} lines, {done.stderr.strip()!r}")
+    expected = (("wav", "pcm24", 48000, 1, 96000), ("flac", "pcm16", 44100, 2, 44100),
+                ("wav", "float32", 96000, 1, 96000))
+    for path, line, (kind, form, rate, channels, frames) in zip(paths, lines, expected):
+        m = line["measured"]
+        dc, peak, rms = sox_stats(path)
+        with open(path, "rb") as file:
+            digest = hashlib.sha256(file.read()).hexdigest()
+        plain_rms = m["rms_dbfs"] - 10 * np.log10(2)
+        check(f"--measure {os.path.basename(path)}",
+              (line["type"], line["format"], line["rate"], line["channels"], line["frames"]) ==
+              (kind, form, rate, channels, frames) and round(m["sample_peak_dbfs"], 2) == peak and
+              round(plain_rms, 2) == rms and round(m["dc_offset"], 6) == dc and
+              m["sha256"] == digest and m["true_peak_dbtp"] >= m["sample_peak_dbfs"],
+              f"{line['type']} {line['format']} {line['rate']} Hz x{line['channels']}, peak "
+              f"{m['sample_peak_dbfs']:.3f} (sox {peak}), RMS {plain_rms:.3f} (sox {rms}), DC "
+              f"{m['dc_offset']:.6f} (sox {dc}), SHA-256 as hashlib's")
+    check("--measure of a written file: its own line's figures", lines[3]["measured"] == inline,
+          f"{lines[3]['measured']['loudness_lufs']:.4f} LUFS both")
+    for words, said in ((["--measure", "--shape", "sine", paths[0]], "it takes no --shape"),
+                        ([paths[0]], "files to measure are named after --measure")):
+        refused = subprocess.run(EMULATOR + [PROGRAM, *words], capture_output=True, text=True)
+        check(f"refused: {' '.join(words[:-1] or ['a file alone'])}",
+              refused.returncode == 2 and said in refused.stderr and refused.stdout == "",
+              refused.stderr.splitlines()[0])
+
+
 def silence(folder):
     m = measured(os.path.join(folder, "silence.wav"), "--amplitude", "0", "--length", "1")
     nulls = [key for key in ("sample_peak_dbfs", "true_peak_dbtp", "rms_dbfs", "crest_factor_db",
@@ -132,5 +181,6 @@ with tempfile.TemporaryDirectory() as folder:
     tech_3341(folder)
     levels_against_sox(folder)
     true_peak(folder)
+    measured_files(folder)
     silence(folder)
 finish()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installed bash completion of the render command, sourced alone into a clean bash as
 # bash-completion would load it: it completes the options the program's --help lists, the values
-# --help offers for --shape, --channels and --rate, and file names for --output.
+# --help offers for --shape, --channels and --rate, and file names for --output and after
+# --measure.
 set -euo pipefail
 root=$1 render=$2 emulator=${3:-}
 
@@ -87,4 +88,8 @@ touch "$files/tone.wav" "$files/wave.wav"
 mkdir "$files/watch"
 expect "$files/wave.wav $files/watch" --output "$files/wa"
 (cd "$files" && expect "- tone.wav wave.wav watch" --output "" && exit "$status") || status=1
+# Files to measure, after --measure and after each other; options still after a dash.
+expect "$files/wave.wav $files/watch" --measure "$files/wa"
+expect "$files/wave.wav $files/watch" --measure "$files/tone.wav" "$files/wa"
+expect "--measure" --measure --meas
 exit $status
