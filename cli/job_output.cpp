@@ -13,6 +13,7 @@
 #include "files/file_writer.h"
 #include "measure/file_digest.h"
 #include "measure/true_peak.h"
+#include "plot/plot_drawing.h"
 
 namespace {
 
@@ -81,10 +82,12 @@ FrameFormat FormatOf(const StreamLayout& layout) {
 // (in place, after a failed replacement), and each try is measured afresh.
 class FileTry {
  public:
-  FileTry(const FileJob& job, const Frames& frames, const WriteSettings& settings)
+  FileTry(const FileJob& job, const Frames& frames, const WriteSettings& settings,
+          const SinkMaker& also)
       : job_(job),
         frames_(frames),
         settings_(settings),
+        also_(also),
         layout_(CountedLayout(job, frames.Count())) {}
 
   std::optional<std::uint64_t> FileBytes() const {
@@ -94,6 +97,7 @@ class FileTry {
   bool Write(int descriptor, bool seekable, WrittenFile& written) {
     std::optional<FrameMeter> meter;
     std::optional<FileDigest> digest;
+    const FrameSink also = also_ ? also_() : FrameSink();
     // The true peak by the standard's filter, on the threads that make the frames: measured,
     // and told where a converter would clip it. Unmeasured, only a peak past full scale is of
     // interest, and a file whose samples cannot reach it between them needs no filtering.
@@ -119,6 +123,7 @@ class FileTry {
           if (Interrupted()) return false;  // the writer drops what it has written
           if (meter) meter->Add(encoded, count);
           if (settings_.progress != nullptr) settings_.progress->AddFrames(count);
+          if (also) also(encoded, count);
           return container->AddFrames(encoded, count);
         },
         settings_.threads, watchPeaks);
@@ -143,6 +148,7 @@ class FileTry {
   const FileJob& job_;
   const Frames& frames_;
   const WriteSettings& settings_;
+  const SinkMaker& also_;
   StreamLayout layout_;
   bool rewritten_ = false;
 };
@@ -167,8 +173,8 @@ std::string StoppedText(const FileJob& job, bool stream, const WrittenFile& writ
 }  // namespace
 
 bool WriteFileJob(const FileJob& job, const Frames& frames, const WriteSettings& settings,
-                  WrittenFile& written, std::string& message) {
-  FileTry attempt(job, frames, settings);
+                  WrittenFile& written, std::string& message, const SinkMaker& also) {
+  FileTry attempt(job, frames, settings, also);
   bool done = false;
   const bool stream = job.path == kStandardOutputName || IsStreamTarget(job.path);
   if (stream) {
@@ -187,6 +193,19 @@ bool WriteFileJob(const FileJob& job, const Frames& frames, const WriteSettings&
   // The file as it ended, where the container went back into it (FLAC's STREAMINFO).
   if (attempt.Rewritten() && settings.measure) written.sha256 = DigestOfFile(job.path);
   return true;
+}
+
+bool WritePicture(const JobPlot& plot, PlotCollector& collected, bool noClobber,
+                  std::string& message) {
+  const std::vector<std::uint8_t> png = DrawPlot(collected.Finish());
+  if (png.empty()) {
+    message = WriteFailureText(plot.path, "Cairo could not draw the picture");
+    return false;
+  }
+  const std::vector<ByteBlock> blocks{{png.data(), png.size()}};
+  if (noClobber ? WriteNewFile(plot.path, blocks) : WriteWholeFile(plot.path, blocks)) return true;
+  message = WriteFailureText(plot.path, LastFileError());
+  return false;
 }
 
 struct UnwrittenMeasure::State {

@@ -10,6 +10,7 @@
 #include "cli/progress_line.h"
 #include "cli/render_plan.h"
 #include "measure/frame_meter.h"
+#include "plot/plot_collector.h"
 
 struct WriteSettings {
   bool noClobber = false;
@@ -29,8 +30,14 @@ struct WrittenFile {
 // On failure the message, as the window's save words it ("Could not write PATH: REASON"), or how
 // much a stop left. Standard output, character devices and named pipes are written straight
 // through; files as the window's save writes them.
+// Each try at writing the file takes a fresh sink from `also` (a picture's collector), which sees
+// the frames in order as they are written.
+using SinkMaker = std::function<FrameSink()>;
 bool WriteFileJob(const FileJob& job, const Frames& frames, const WriteSettings& settings,
-                  WrittenFile& written, std::string& message);
+                  WrittenFile& written, std::string& message, const SinkMaker& also = nullptr);
+// The picture of the frames collected, drawn and written as a file is (or as a new one only).
+bool WritePicture(const JobPlot& plot, PlotCollector& collected, bool noClobber,
+                  std::string& message);
 
 // What the file would be, measured without writing it: its frames as they pass to `next`.
 class UnwrittenMeasure {

@@ -73,3 +73,24 @@ std::string OutputConflictFault(const std::vector<RenderJob>& jobs,
   }
   return "";
 }
+
+std::string PlotConflictFault(const std::vector<RenderJob>& jobs, const std::string& inversePath) {
+  std::map<std::string, const RenderJob*> pictures;
+  std::map<std::string, std::string> written;  // landing name: the option that writes it
+  if (!inversePath.empty()) written[LandingName(inversePath)] = "--inverse";
+  for (const RenderJob& job : jobs)
+    if (!job.file.path.empty() && job.file.path != kStandardOutputName)
+      written[LandingName(job.file.path)] = "--output";
+  for (const RenderJob& job : jobs) {
+    if (!job.plot) continue;
+    const std::string name = LandingName(job.plot->path);
+    if (auto at = written.find(name); at != written.end())
+      return "--plot and " + at->second + " name the same file " + job.plot->path;
+    if (auto [at, added] = pictures.emplace(name, &job); !added)
+      return "--plot would draw " + Describe(*at->second) + " and " + Describe(job) +
+             " to the same file " + job.plot->path +
+             "; name each by {shape}, {frequency} or "
+             "{rendered}";
+  }
+  return "";
+}

@@ -9,3 +9,5 @@
 
 // "" when every file of the plan has a place of its own.
 std::string OutputConflictFault(const std::vector<RenderJob>& jobs, const std::string& inversePath);
+// "" when every picture has a place of its own, apart from every file written.
+std::string PlotConflictFault(const std::vector<RenderJob>& jobs, const std::string& inversePath);

@@ -87,15 +87,33 @@ class JobRunner {
     if (!frames) return Fail(WriteFailureText(job.file.path, message));
     Outcome outcome;
     outcome.written = plan_.run.outputGiven;
-    if (outcome.written && !WriteFileJob(job.file, *frames, settings_, outcome.file, message))
+    // The picture's collector, made afresh for each pass over the frames.
+    std::optional<PlotCollector> plot;
+    const SinkMaker toPlot = [&plot, &job]() -> FrameSink {
+      if (!job.plot) return nullptr;
+      plot.emplace(job.plot->request);
+      return [&plot](const std::uint8_t* encoded, std::size_t count) {
+        plot->Add(encoded, count);
+        return true;
+      };
+    };
+    if (outcome.written &&
+        !WriteFileJob(job.file, *frames, settings_, outcome.file, message, toPlot))
       return Fail(message);
     if (outcome.written) WarnOfOvers(job, outcome.file);
     if (job.inverse && !WriteInverse(*job.inverse, message))
       // The sweep is there, though no report line will say so.
       return Fail(message +
                   (outcome.written ? "; the sweep itself was written to " + job.file.path : ""));
-    if (!outcome.written) progress_.AddFrames(frames->Count());
-    const bool heard = !player_ || Play(job, *frames, outcome, message);
+    if (!outcome.written && !player_ && job.plot && !frames->Stream(toPlot(), settings_.threads))
+      return Fail("Stopped: the picture " + job.plot->path + " was not drawn");
+    if (!outcome.written) {
+      progress_.AddFrames(frames->Count());
+      outcome.file.frames = frames->Count();
+    }
+    const bool heard = !player_ || Play(job, *frames, outcome, message, toPlot);
+    if (heard && job.plot && !WritePicture(*job.plot, *plot, settings_.noClobber, message))
+      return Fail(message);
     // A file written is reported even when playing it was cut short.
     if (outcome.written || heard) Done(index, std::move(outcome), heard);
     return heard || Fail(message);
@@ -109,11 +127,14 @@ class JobRunner {
   }
 
   // Measured here only when nothing was written to measure.
-  bool Play(const RenderJob& job, const Frames& frames, Outcome& outcome, std::string& message) {
+  bool Play(const RenderJob& job, const Frames& frames, Outcome& outcome, std::string& message,
+            const SinkMaker& toPlot) {
     std::optional<UnwrittenMeasure> measure;
     if (!outcome.written && plan_.run.measure) measure.emplace(job.file, frames.Count());
-    const FrameSink firstPass =
-        measure ? measure->Tee([](const std::uint8_t*, std::size_t) { return true; }) : FrameSink();
+    // Unwritten, the first time through is also measured and drawn.
+    FrameSink plotted = outcome.written ? FrameSink() : toPlot();
+    if (measure && !plotted) plotted = [](const std::uint8_t*, std::size_t) { return true; };
+    const FrameSink firstPass = measure ? measure->Tee(plotted) : plotted;
     if (!PlayFrames(*player_, frames, plan_.run.playTimes, settings_.threads, firstPass, message))
       return false;
     if (measure) measure->Finish(outcome.file);

@@ -151,6 +151,11 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
                  "template naming each file by {shape}, {frequency}, {rendered}, {rate} and "
                  "{channels}; needed unless --play")
       ->type_name("PATH");
+  app.add_option("--plot", options.plotTemplate,
+                 "Draw each file as written to this PNG (1200 x 800): its first periods (a "
+                 "sweep's envelope), its spectrum and, with --inverse, the sweep's deconvolved "
+                 "response; a template as --output; without --output only the picture is written")
+      ->type_name("PATH");
   app.add_flag("--play", options.play,
                "Play each file on the default sound device after writing it (without --output: "
                "play only)");
@@ -237,8 +242,11 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     return parsed;
   }
   if (!options.measuredFiles.empty()) return parsed;
-  if (!Given(options, "--output") && !options.play && !Given(options, "--loop-play")) {
-    std::cerr << FailureText("--output is required (or --play, to hear the sound without a file)");
+  if (!Given(options, "--output") && !options.play && !Given(options, "--loop-play") &&
+      !Given(options, "--plot")) {
+    std::cerr << FailureText(
+        "--output is required (or --play, to hear the sound without a file, or --plot, to see "
+        "it)");
     parsed.finished = true;
     parsed.exitCode = kExitBadRequest;
     return parsed;

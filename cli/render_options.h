@@ -16,7 +16,7 @@ struct RenderOptions {
   std::string peakText, rmsText, dither, seedText;
   std::string fadeInText, fadeOutText, inversePath;
   std::map<std::string, std::string> parameterTexts;  // the shapes' own, by option name
-  std::string outputTemplate;
+  std::string outputTemplate, plotTemplate;
   std::string jobsText, loopPlayText;
   bool exact = false, loop = false, bandlimited = false, periodic = false;
   bool quiet = false, noClobber = false, measure = false, play = false;

@@ -118,6 +118,7 @@ std::string PlanExactJob(const RenderRequest& request, const ShapeRow& shape,
   if (!request.inversePath.empty() && signal.sweepEnd) {
     std::shared_ptr<const InverseFilter> filter;
     job.inverse = InverseFilterJob(request, exact, filter);
+    job.inverseFilter = filter;
     job.report.signal.push_back({"inverse", request.inversePath});
     job.report.signal.push_back({"inverse_lag", filter->lag});
     job.report.signal.push_back({"inverse_band", std::vector<double>{filter->low, filter->high}});
@@ -126,6 +127,41 @@ std::string PlanExactJob(const RenderRequest& request, const ShapeRow& shape,
   job.file.peakBound = PeakBound(exact, request.format);
   rendered = job.report.rendered ? NumberText(*job.report.rendered) : "";
   return "";
+}
+
+// Where the file goes, and in what type.
+std::string PlanOutput(const RenderRequest& request, const NameFields& fields, FileJob& file) {
+  if (std::string fault = ExpandOutputTemplate(request.outputTemplate, fields, file.path);
+      !fault.empty())
+    return fault;
+  if (std::string fault = ChooseFileType(request, file.path, file.type); !fault.empty())
+    return fault;
+  const std::string containerFault = ContainerFault(file.type, file.layout);
+  return containerFault.empty() ? "" : "--output " + file.path + ": " + containerFault;
+}
+
+// What the job's picture shows: a tone's first periods, a sweep's envelope (and with its inverse
+// filter, the response through it), anything else's first milliseconds.
+PlotRequest PlotRequestOf(const ShapeRow& shape, const RenderJob& job) {
+  const StreamLayout& layout = job.file.layout;
+  PlotRequest plot;
+  plot.format = {layout.format, layout.channels, layout.sampleRate};
+  plot.frames = layout.frames;
+  plot.envelope = (shape.takes & kTakesRange) != 0;
+  if (!plot.envelope && job.report.rendered && std::isfinite(*job.report.rendered))
+    plot.frequency = *job.report.rendered;
+  if (job.inverseFilter) {
+    plot.inverse =
+        std::shared_ptr<const std::vector<double>>(job.inverseFilter, &job.inverseFilter->taps);
+    plot.low = job.inverseFilter->low;
+    plot.high = job.inverseFilter->high;
+  }
+  const std::string name = job.file.path.empty() ? "" : ": " + job.file.path;
+  plot.title =
+      shape.name + (job.report.frequencyText ? " " + *job.report.frequencyText + " Hz" : "") +
+      ", " + std::to_string(layout.sampleRate) + " Hz, " + SampleFormatName(layout.format) + ", " +
+      std::to_string(layout.channels) + (layout.channels == 1 ? " channel" : " channels") + name;
+  return plot;
 }
 
 std::string PlanJob(const RenderRequest& request, const ShapeRow& shape, const std::string& text,
@@ -143,16 +179,20 @@ std::string PlanJob(const RenderRequest& request, const ShapeRow& shape, const s
   } else {
     PlanWindowJob(request, shape, text, job, rendered);
   }
-  if (!request.run.outputGiven) return "";
   const NameFields fields{shape.name, readsFrequency ? text : "", rendered,
                           std::to_string(request.rate), std::to_string(request.channels)};
-  if (std::string fault = ExpandOutputTemplate(request.outputTemplate, fields, job.file.path);
-      !fault.empty())
-    return fault;
-  if (std::string fault = ChooseFileType(request, job.file.path, job.file.type); !fault.empty())
-    return fault;
-  const std::string containerFault = ContainerFault(job.file.type, job.file.layout);
-  return containerFault.empty() ? "" : "--output " + job.file.path + ": " + containerFault;
+  if (!request.plotTemplate.empty()) {
+    JobPlot plot;
+    if (std::string fault = ExpandOutputTemplate(request.plotTemplate, fields, plot.path);
+        !fault.empty())
+      return "--plot: " + fault;
+    job.plot = std::move(plot);
+  }
+  if (request.run.outputGiven) {
+    if (std::string fault = PlanOutput(request, fields, job.file); !fault.empty()) return fault;
+  }
+  if (job.plot) job.plot->request = PlotRequestOf(shape, job);
+  return "";
 }
 
 }  // namespace
@@ -179,5 +219,7 @@ RenderPlan PlanRenders(const RenderRequest& request) {
   }
   // Played only, nothing written: no file names to compare.
   if (request.run.outputGiven) plan.fault = OutputConflictFault(plan.jobs, request.inversePath);
+  if (plan.fault.empty() && !request.plotTemplate.empty())
+    plan.fault = PlotConflictFault(plan.jobs, request.inversePath);
   return plan;
 }

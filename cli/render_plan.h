@@ -12,6 +12,8 @@
 #include "cli/frame_sources.h"
 #include "cli/render_request.h"
 #include "formats/container_writer.h"
+#include "plot/plot_collector.h"
+#include "signals/inverse_filter.h"
 #include "signals/shape_table.h"
 
 // Writing to standard output instead of a file.
@@ -37,12 +39,20 @@ struct JobReport {
   ReportFields signal;  // what this kind of signal adds
 };
 
+// A picture of the file as written: where it goes and what it shows.
+struct JobPlot {
+  std::string path;
+  PlotRequest request;
+};
+
 struct RenderJob {
   FileJob file;
+  std::optional<JobPlot> plot;
   JobReport report;
   std::shared_ptr<const FileJob> inverse;  // a sweep's inverse filter, written beside it
-  std::vector<std::string> notes;          // what the signal tells of itself
-  bool bandLimitHelps = false;             // a shape whose overshoot --bandlimited would take away
+  std::shared_ptr<const InverseFilter> inverseFilter;  // its taps and band, for the picture
+  std::vector<std::string> notes;                      // what the signal tells of itself
+  bool bandLimitHelps = false;  // a shape whose overshoot --bandlimited would take away
 };
 
 struct RenderPlan {

@@ -70,6 +70,7 @@ std::string JsonLine(const JobOutcome& outcome) {
     if (outcome.file.fileBytes) line["file_bytes"] = *outcome.file.fileBytes;
   }
   for (const ReportField& field : report.signal) line[field.key] = JsonValue(field.value);
+  if (job.plot) line["plot"] = job.plot->path;
   if (outcome.file.measures)
     line["measured"] = MeasuredJson(*outcome.file.measures, outcome.file.sha256);
   if (outcome.played > 0) line["played"] = outcome.played;

@@ -155,6 +155,14 @@ std::string ReadOutput(const RenderOptions& options, RenderRequest& request) {
     request.type = type;
   }
   request.outputTemplate = options.outputTemplate;
+  if (Given(options, "--plot")) {
+    if (options.plotTemplate.empty()) return "--plot: the file name is empty";
+    if (options.plotTemplate == "-")  // standard output, which takes the sound if anything
+      return "--plot writes a PNG file; give it a name, not '-'";
+    if (std::string fault = OutputTemplateFault(options.plotTemplate); !fault.empty())
+      return "--plot: " + fault;
+    request.plotTemplate = options.plotTemplate;
+  }
   return request.run.outputGiven ? OutputTemplateFault(options.outputTemplate) : "";
 }
 

@@ -55,6 +55,7 @@ struct RenderRequest {
   std::map<std::string, std::uint64_t> parameters;  // by option name ("--order")
   std::string inversePath;
   std::string outputTemplate;
+  std::string plotTemplate;      // empty: no picture
   std::optional<FileType> type;  // --type; else by each output's name
   RunSettings run;
   std::string fault;  // not empty: refused, nothing is written

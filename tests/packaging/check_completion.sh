@@ -92,4 +92,5 @@ expect "$files/wave.wav $files/watch" --output "$files/wa"
 expect "$files/wave.wav $files/watch" --measure "$files/wa"
 expect "$files/wave.wav $files/watch" --measure "$files/tone.wav" "$files/wa"
 expect "--measure" --measure --meas
+expect "$files/wave.wav $files/watch" --plot "$files/wa"
 exit $status

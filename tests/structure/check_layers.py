@@ -3,8 +3,8 @@
 from the include paths each source is compiled with:
 
   app -> sound, controls -> toolkit -> files, Qt, ALSA
-  cli -> the sound engine, signals, encode, formats, the file writer, measure, playback
-  formats -> encode -> signals; measure, playback -> encode (playback -> ALSA)
+  cli -> the sound engine, signals, encode, formats, the file writer, measure, plot, playback
+  formats -> encode -> signals; plot -> measure, playback -> encode (playback -> ALSA)
 
 The render command's own stages point one way too: options -> request -> plan -> jobs -> report,
 each including only itself and the stages before it (main() joins them). Only the toolkit, the
@@ -23,8 +23,8 @@ import subprocess
 import sys
 
 SOURCE, BUILD, NINJA = sys.argv[1].rstrip("/") + "/", sys.argv[2], sys.argv[3]
-FOLDERS = ("app", "cli", "sound", "signals", "encode", "formats", "files", "measure", "playback",
-           "controls", "toolkit", "bench", "tests")
+FOLDERS = ("app", "cli", "sound", "signals", "encode", "formats", "files", "measure", "plot",
+           "playback", "controls", "toolkit", "bench", "tests")
 # The sound engine: what the pure library is built from.
 ENGINE = ("sound/wav_buffer", "sound/shape_", "sound/number_text")
 UPWARD_HEADER = "app/program_references.h"
@@ -36,9 +36,10 @@ REACHES = {
     "encode": ("signals",),
     "formats": ("encode", "signals"),
     "measure": ("encode", "signals"),
+    "plot": ("measure", "encode", "signals"),
     "playback": ("encode", "signals"),
     "files": (),
-    "cli": ("signals", "encode", "formats", "measure", "playback"),
+    "cli": ("signals", "encode", "formats", "measure", "plot", "playback"),
     "bench": ("signals", "encode", "formats"),
 }
 # The render command's stages, by file name, in the order data flows through them.
@@ -121,7 +122,7 @@ def fence_broken(source, header):
             return None if relative == TOOLKIT_INTERFACE or header_folder == "sound" else \
                 "a toolkit internal in the benchmark"
         return f"{src_folder}/ reaching {header_folder}/"
-    if header_folder in ("signals", "encode", "formats", "measure", "playback"):
+    if header_folder in ("signals", "encode", "formats", "measure", "plot", "playback"):
         return header_folder + "/ reached from " + src_folder
     if header_folder == "toolkit":
         if relative != TOOLKIT_INTERFACE:
