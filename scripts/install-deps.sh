@@ -26,12 +26,13 @@ TEST_PACKAGES=(
   qt6-gtk-platformtheme qt6-wayland weston
   dbus-daemon dbus-bin at-spi2-core python3-pyatspi
   lintian man-db python3 python3-numpy python3-scipy clang-format-14 flac
+  pipewire pipewire-bin wireplumber pipewire-alsa
 )
 I386_PACKAGES=(
   qt6-base-dev:i386 libasound2-dev:i386 libgtest-dev:i386 libgmock-dev:i386
   libsndfile1-dev:i386 libc6:i386 libstdc++6:i386 libbenchmark-dev:i386
   qt6-qpa-plugins:i386 libsleef-dev:i386 qt6-gtk-platformtheme:i386 qt6-wayland:i386 libxcb1-dev:i386
-  libebur128-dev:i386 libssl-dev:i386 libflac-dev:i386 libcairo2-dev:i386
+  libebur128-dev:i386 libssl-dev:i386 libflac-dev:i386 libcairo2-dev:i386 pipewire-alsa:i386
 )
 
 case "${1:-test}" in

@@ -28,7 +28,7 @@ depends=$(field Depends)
 echo "Depends: $depends"
 names=$(sed 's/ ([^)]*)//g; s/ *| */\n/g; s/, */\n/g' <<<"$depends")
 for needed in libc6 libstdc++6 libasound2 libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins \
-  libebur128-1 libssl3 libflac12 libsndfile1; do
+  libebur128-1 libssl3 libflac12 libsndfile1 libcairo2; do
   grep -qxF "$needed" <<<"$names" || fail "Depends lacks $needed"
 done
 

@@ -85,3 +85,12 @@ TEST_F(SoundOutput, DeviceThatOpensButTakesNoSixteenBitSamplesDoesNotCount) {
   UseConfiguration("pcm.!default { type mulaw slave { pcm { type null } format S16_LE } }\n");
   EXPECT_EQ(InitSound(), 0);
 }
+
+// The desktop's way: ALSA's default through pipewire-alsa to a PipeWire daemon. Run inside a
+// daemon of its own by render_command.pipewire (which says so in QUORVEL_PIPEWIRE_SESSION);
+// skipped anywhere else.
+TEST_F(SoundOutput, OpensTheDefaultDeviceThroughPipeWire) {
+  if (std::getenv("QUORVEL_PIPEWIRE_SESSION") == nullptr) GTEST_SKIP() << "no PipeWire session";
+  UseConfiguration("pcm.!default { type pipewire }\nctl.!default { type pipewire }\n");
+  EXPECT_NE(InitSound(), 0);
+}
