@@ -149,7 +149,7 @@ void AddOptions(CLI::App& app, RenderOptions& options, std::string& shapes,
   app.add_option("--output", options.outputTemplate,
                  "File to write, '-' for standard output, or a device (/dev/null); with lists a "
                  "template naming each file by {shape}, {frequency}, {rendered}, {rate} and "
-                 "{channels}; needed unless --play")
+                 "{channels}; needed unless --play or --plot")
       ->type_name("PATH");
   app.add_option("--plot", options.plotTemplate,
                  "Draw each file as written to this PNG (1200 x 800): its first periods (a "
