@@ -21,6 +21,10 @@ constexpr std::size_t kSmallestSegment = 256;
 // A long file is sampled by this many segments at most, evenly over it: the average settles
 // long before, and the picture costs no more than a second however long the file.
 constexpr std::uint64_t kMostSegments = 256;
+// A sweep is not steady: each segment holds a band of its own, so its segments cover every frame
+// alike, from before the first to after the last. At an eighth of a segment apart the squared
+// windows sum flat (at a half they would draw a 10 dB comb).
+constexpr std::size_t kSweepSegmentsPerFrame = 8;
 constexpr std::size_t kResponsePoints = 800;
 constexpr double kSilenceDb = -300;
 
@@ -46,15 +50,24 @@ struct PlotCollector::State {
   PlotRequest request;
   PlotData data;
   std::vector<double> decoded, window, power, pending, sweep;
+  std::vector<std::complex<double>> bins;
+  bool holding = false;  // a segment waits in bins' real part for a second one
   std::size_t segment = 0;
   std::uint64_t hop = 0, next = 0, segments = 0, frame = 0;
-  std::uint64_t pendingStart = 0;  // the frame pending[0] is
+  std::uint64_t position = 0;      // in the frames the segments are cut from, padding included
+  std::uint64_t pendingStart = 0;  // the position pending[0] is at
+  std::uint64_t padding = 0;       // silence before and after a sweep
   std::uint64_t framesPerColumn = 1;
   double windowGain = 0;
 
   void Start() {
     segment = SegmentFor(request.frames);
     hop = std::max<std::uint64_t>(segment / 2, request.frames / kMostSegments);
+    if (request.envelope) {
+      hop = segment / kSweepSegmentsPerFrame;
+      padding = segment - hop;
+      Pad();
+    }
     window.assign(segment, 0.0);
     // Blackman-Harris, 4 terms: side lobes 92 dB down, so a tone's skirt does not hide the
     // floor beside it.
@@ -65,22 +78,35 @@ struct PlotCollector::State {
       windowGain += window[n];
     }
     power.assign(segment / 2 + 1, 0.0);
+    bins.resize(segment);
     framesPerColumn =
         std::max<std::uint64_t>(1, (request.frames + kEnvelopeColumns - 1) / kEnvelopeColumns);
     data.waveform.reserve(FramesShown(request));
   }
 
+  // Two real segments share one transform, one as its real part and one as its imaginary: at
+  // bins k and N - k their powers sum to the same as two transforms' would.
   void Transform(const double* values) {
-    std::vector<std::complex<double>> bins(segment);
-    for (std::size_t n = 0; n < segment; ++n) bins[n] = values[n] * window[n];
-    TransformInPlace(bins, false);
-    for (std::size_t k = 0; k < power.size(); ++k) power[k] += std::norm(bins[k]);
     ++segments;
+    if (!holding) {
+      for (std::size_t n = 0; n < segment; ++n) bins[n] = values[n] * window[n];
+      holding = true;
+      return;
+    }
+    for (std::size_t n = 0; n < segment; ++n) bins[n].imag(values[n] * window[n]);
+    TransformHeld();
+  }
+
+  void TransformHeld() {
+    TransformInPlace(bins, false);
+    for (std::size_t k = 0; k < power.size(); ++k)
+      power[k] += (std::norm(bins[k]) + std::norm(bins[(segment - k) % segment])) / 2;
+    holding = false;
   }
 
   // Each segment once it is whole; then what no later segment needs is let go.
   void TakeSegments() {
-    for (; next + segment <= frame; next += hop)
+    for (; next + segment <= position; next += hop)
       Transform(pending.data() + static_cast<std::size_t>(next - pendingStart));
     if (next <= pendingStart) return;
     const auto drop =
@@ -102,19 +128,31 @@ struct PlotCollector::State {
       data.highest.back() = std::max(data.highest.back(), value);
     }
     if (request.inverse) sweep.push_back(value);
-    // Frames before the next segment's start are not kept.
-    if (frame >= next) {
-      if (pending.empty()) pendingStart = frame;
-      pending.push_back(value);
-    }
+    AddToSpectrum(value);
     ++frame;
   }
 
+  void AddToSpectrum(double value) {
+    // Frames before the next segment's start are not kept.
+    if (position >= next) {
+      if (pending.empty()) pendingStart = position;
+      pending.push_back(value);
+    }
+    ++position;
+  }
+
+  void Pad() {
+    for (std::uint64_t i = 0; i < padding; ++i) AddToSpectrum(0);
+  }
+
   void FinishSpectrum() {
+    Pad();
+    TakeSegments();
     if (segments == 0) {  // shorter than a segment: the file alone, padded with silence
       pending.resize(segment, 0.0);
       Transform(pending.data());
     }
+    if (holding) TransformHeld();
     const double fullScaleSine = windowGain / 2;
     data.binHz = static_cast<double>(request.format.rate) / segment;
     for (double sum : power)

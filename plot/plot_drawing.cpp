@@ -149,12 +149,16 @@ void DrawWaveform(cairo_t* cr, const PlotData& data, const Box& box) {
     cairo_rectangle(cr, box.left, box.top, box.width, box.height);
     cairo_clip(cr);
     SetColour(cr, kWaveform);
-    for (std::size_t i = 0; i < data.lowest.size(); ++i) {
-      const double at = x.At(static_cast<double>(i) + 0.5);
-      cairo_move_to(cr, at, y.At(data.highest[i]));
-      cairo_line_to(cr, at, y.At(data.lowest[i]));
-    }
-    cairo_set_line_width(cr, 1.2);
+    // One shape, the highest values along and the lowest back: columns drawn one by one, a
+    // little more than a pixel apart, leave pale seams.
+    const std::size_t columns = data.lowest.size();
+    for (std::size_t i = 0; i < columns; ++i)
+      cairo_line_to(cr, x.At(static_cast<double>(i) + 0.5), y.At(data.highest[i]));
+    for (std::size_t i = columns; i-- > 0;)
+      cairo_line_to(cr, x.At(static_cast<double>(i) + 0.5), y.At(data.lowest[i]));
+    cairo_close_path(cr);
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, 1);
     cairo_stroke(cr);
     cairo_restore(cr);
     for (int i = 0; i <= 4; ++i)

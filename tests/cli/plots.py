@@ -2,7 +2,8 @@
 """--plot's pictures read back by tools nobody here wrote: a PNG of 1200 x 800 (its signature and
 header), the same bytes when drawn twice; ImageMagick's pixels show a 1 kHz tone's spectral peak
 on the 1 kHz gridline (the second of the darker decade lines: 100 Hz, 1 kHz, 10 kHz), and a
-sweep's deconvolved response on its 0 dB line within 0.05 dB; a picture alone writes no sound;
+sweep's deconvolved response on its 0 dB line within 0.05 dB and its spectrum a straight line;
+a picture alone writes no sound;
 a picture may not share its file, nor be standard output.
 
 Usage: plots.py RENDER_PROGRAM [EMULATOR]"""
@@ -82,6 +83,20 @@ def sweep(folder):
           report["plot"] == picture and len(set(columns)) > 800 and len(frame) == 2 and
           spread < 0.05,
           f"{len(set(columns))} columns of it, within {spread:.3f} dB of its 0 dB line")
+    # Its spectrum, the middle panel, falls 3 dB an octave with no ripple of the analysis's own:
+    # from 200 Hz to 10 kHz the curve's top keeps to a straight line within two pixel rows.
+    middle = image[290:490]
+    grey = np.all(middle == DECADE, axis=2).sum(axis=0)
+    decades = np.nonzero(grey > 100)[0]
+    per_decade = (decades[-1] - decades[0]) / (len(decades) - 1)
+    span = np.arange(round(decades[0] + np.log10(2) * per_decade), decades[-1])
+    curve = near(middle[:, span], SPECTRUM)
+    drawn = curve.any(axis=0)  # a gridline may hide it in a column
+    span = span[drawn]
+    top = np.array([np.nonzero(column)[0].min() for column in curve[:, drawn].T])
+    line = np.polyval(np.polyfit(span, top, 1), span)
+    check("the sweep's spectrum drawn smooth", np.max(np.abs(top - line)) <= 2,
+          f"within {np.max(np.abs(top - line)):.1f} pixel rows of a line from 200 Hz to 10 kHz")
 
 
 def alone(folder):
