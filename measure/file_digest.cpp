@@ -2,7 +2,10 @@
 
 #include <openssl/evp.h>
 
-#include <fstream>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <vector>
 
 namespace {
@@ -43,14 +46,22 @@ std::string FileDigest::Finish() {
 }
 
 std::string DigestOfFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "";
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return "";
+  std::string digest = DigestOfDescriptor(descriptor);
+  ::close(descriptor);
+  return digest;
+}
+
+std::string DigestOfDescriptor(int descriptor) {
   FileDigest digest;
-  std::vector<char> buffer(kReadBytes);
-  while (in) {
-    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    digest.Add(reinterpret_cast<const std::uint8_t*>(buffer.data()),
-               static_cast<std::size_t>(in.gcount()));
+  std::vector<std::uint8_t> buffer(kReadBytes);
+  for (off_t offset = 0;;) {
+    const ssize_t read = ::pread(descriptor, buffer.data(), buffer.size(), offset);
+    if (read < 0 && errno == EINTR) continue;
+    if (read < 0) return "";
+    if (read == 0) return digest.Finish();
+    digest.Add(buffer.data(), static_cast<std::size_t>(read));
+    offset += read;
   }
-  return in.eof() ? digest.Finish() : "";
 }

@@ -24,3 +24,5 @@ class FileDigest {
 
 // The SHA-256 of the file at `path` as it is now, read whole; "" when it cannot be read.
 std::string DigestOfFile(const std::string& path);
+// The same of an open regular file, from its first byte whatever its offset.
+std::string DigestOfDescriptor(int descriptor);

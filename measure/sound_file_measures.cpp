@@ -1,11 +1,12 @@
 #include "measure/sound_file_measures.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -47,14 +48,36 @@ bool IsInteger(int subtype) {
          subtype == SF_FORMAT_PCM_16 || subtype == SF_FORMAT_PCM_24 || subtype == SF_FORMAT_PCM_32;
 }
 
-// Why the system will not let the file be read, if it will not: clearer than libsndfile's words.
-std::string UnreadableFault(const std::string& path) {
-  std::ifstream probe(path, std::ios::binary);
-  if (!probe) return std::strerror(errno);
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return std::strerror(EISDIR);
-  return "";
-}
+// The file is opened once, for libsndfile and the digest alike, so both read the same file. A
+// named pipe or a device is refused: its bytes could not be read twice, and opening a pipe
+// would wait for a writer.
+class OpenFile {
+ public:
+  explicit OpenFile(const std::string& path)
+      : descriptor_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+  ~OpenFile() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  int get() const { return descriptor_; }
+
+  // Why the file cannot be read, in the system's words or ours; "" if it can.
+  std::string Fault() const {
+    struct stat status {};
+    if (descriptor_ < 0 || ::fstat(descriptor_, &status) != 0) return std::strerror(errno);
+    if (S_ISDIR(status.st_mode)) return std::strerror(EISDIR);
+    if (S_ISREG(status.st_mode)) return "";
+    const char* kind = S_ISFIFO(status.st_mode)  ? "a named pipe"
+                       : S_ISCHR(status.st_mode) ? "a character device"
+                       : S_ISBLK(status.st_mode) ? "a block device"
+                                                 : "a socket";
+    return std::string("it is ") + kind + ", not a regular file";
+  }
+
+ private:
+  int descriptor_;
+};
 
 // libsndfile's message, without its closing full stop.
 std::string LibraryFault(SNDFILE* file) {
@@ -99,9 +122,10 @@ bool MeasureSamples(SNDFILE* file, const FrameFormat& format, SoundFileMeasures&
 
 SoundFileMeasures MeasureSoundFile(const std::string& path) {
   SoundFileMeasures result;
-  if (result.fault = UnreadableFault(path); !result.fault.empty()) return result;
+  const OpenFile opened(path);
+  if (result.fault = opened.Fault(); !result.fault.empty()) return result;
   SF_INFO info{};
-  const SoundFile file(sf_open(path.c_str(), SFM_READ, &info));
+  const SoundFile file(sf_open_fd(opened.get(), SFM_READ, &info, SF_FALSE));
   if (!file) {
     result.fault = LibraryFault(nullptr);
     return result;
@@ -114,7 +138,7 @@ SoundFileMeasures MeasureSoundFile(const std::string& path) {
   const FrameFormat format{IsInteger(subtype) ? SampleFormat::kPcm32 : SampleFormat::kFloat32,
                            result.channels, result.rate};
   if (!MeasureSamples(file.get(), format, result)) return result;
-  result.sha256 = DigestOfFile(path);
+  result.sha256 = DigestOfDescriptor(opened.get());
   if (result.sha256.empty()) result.fault = "its bytes could not be read again";
   return result;
 }

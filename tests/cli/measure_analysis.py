@@ -136,13 +136,17 @@ def measured_files(folder):
                        check=True, capture_output=True)
     written = os.path.join(folder, "written.wav")
     inline = measured(written, "--shape", "white", "--format", "pcm24", "--length", "1")
-    missing = os.path.join(folder, "missing.wav")
-    done = subprocess.run(EMULATOR + [PROGRAM, "--measure", paths[0], missing, *paths[1:],
-                                      written], capture_output=True, text=True)
+    missing, pipe = os.path.join(folder, "missing.wav"), os.path.join(folder, "pipe")
+    os.mkfifo(pipe)  # nobody writes to it: opening it to read must not wait
+    done = subprocess.run(EMULATOR + [PROGRAM, "--measure", paths[0], missing, pipe, "/dev/null",
+                                      *paths[1:], written], capture_output=True, text=True,
+                          timeout=120)
     lines = [json.loads(line) for line in done.stdout.splitlines()]
-    check("--measure FILE: an unreadable file told, the others measured",
-          done.returncode == 1 and len(lines) == 4 and
-          done.stderr == f"Could not measure {missing}: No such file or directory\n",
+    told = (f"Could not measure {missing}: No such file or directory\n"
+            f"Could not measure {pipe}: it is a named pipe, not a regular file\n"
+            "Could not measure /dev/null: it is a character device, not a regular file\n")
+    check("--measure FILE: unreadable files told, the others measured",
+          done.returncode == 1 and len(lines) == 4 and done.stderr == told,
           f"exit {done.returncode}, {len(lines)} lines, {done.stderr.strip()!r}")
     expected = (("wav", "pcm24", 48000, 1, 96000), ("flac", "pcm16", 44100, 2, 44100),
                 ("wav", "float32", 96000, 1, 96000))
