@@ -26,7 +26,6 @@ constexpr std::uint64_t kMostSegments = 256;
 // windows sum flat (at a half they would draw a 10 dB comb).
 constexpr std::size_t kSweepSegmentsPerFrame = 8;
 constexpr std::size_t kResponsePoints = 800;
-constexpr double kSilenceDb = -300;
 
 std::size_t FramesShown(const PlotRequest& request) {
   const double rate = request.format.rate;

@@ -21,6 +21,9 @@ struct PlotRequest {
   std::string title;
 };
 
+// The level of a bin with no power at all.
+constexpr double kSilenceDb = -300;
+
 struct PlotData {
   PlotRequest request;
   std::vector<double> waveform;         // the first frames of the first channel

@@ -185,10 +185,14 @@ void DrawSpectrum(cairo_t* cr, const PlotData& data, const Box& box) {
   const double nyquist = data.request.format.rate / 2.0;
   const Scale x{kLowestFrequency, nyquist, box.left, box.Right(), true};
   const double loudest = *std::max_element(data.spectrumDb.begin(), data.spectrumDb.end());
-  const double top = std::min(10.0, std::ceil((loudest + 5) / 20) * 20);
+  const bool silent = loudest <= kSilenceDb;
+  const double top = silent ? 0 : std::min(10.0, std::ceil((loudest + 5) / 20) * 20);
   const Scale y{top - kSpectrumRange, top, box.Bottom(), box.top};
   FrequencyGrid(cr, box, x);
   LevelGrid(cr, box, y, 20, "");
+  if (silent)
+    Text(cr, "silence: no level to draw", box.left + box.width / 2, box.top + box.height / 2,
+         Anchor::kCentre);
   std::vector<double> xs, ys;
   for (std::size_t k = 1; k < data.spectrumDb.size(); ++k) {
     const double hz = data.binHz * static_cast<double>(k);

@@ -107,6 +107,14 @@ def alone(folder):
           f"{sorted(os.listdir(folder))}")
 
 
+def silence(folder):
+    # Nothing to draw: no curve at -300 dB on an axis moved down to meet it.
+    picture = os.path.join(folder, "silence.png")
+    render("--amplitude", "0", "--length", "0.1", "--plot", picture)
+    curve = near(pixels(picture)[420:790], SPECTRUM).sum()
+    check("silence draws no spectrum", curve == 0, f"{curve} pixels of the spectrum's colour")
+
+
 def refusals(folder):
     same = os.path.join(folder, "same")
     for words, said in ((["--plot", same, "--output", same], "--plot and --output name the same"),
@@ -125,4 +133,5 @@ with tempfile.TemporaryDirectory() as folder:
     sweep(folder)
 with tempfile.TemporaryDirectory() as folder:
     alone(folder)
+    silence(folder)
 finish()
