@@ -92,22 +92,18 @@ std::string LibraryFault(SNDFILE* file) {
 bool MeasureSamples(SNDFILE* file, const FrameFormat& format, SoundFileMeasures& result) {
   FrameMeter meter(format);
   EncodedTruePeak peaks(format);
-  const std::size_t frameBytes = FrameBytes(format);
-  std::vector<std::uint8_t> bytes(kFramesAtOnce * frameBytes);
-  std::vector<int> words(kFramesAtOnce * format.channels);
-  std::vector<float> floats(words.size());
+  // The meter reads the samples' own bytes where libsndfile put them.
+  const bool integer = format.format == SampleFormat::kPcm32;
+  std::vector<int> words(integer ? kFramesAtOnce * format.channels : 0);
+  std::vector<float> floats(integer ? 0 : kFramesAtOnce * format.channels);
   for (;;) {
-    sf_count_t read = 0;
-    if (format.format == SampleFormat::kPcm32) {
-      read = sf_readf_int(file, words.data(), kFramesAtOnce);
-      std::memcpy(bytes.data(), words.data(), static_cast<std::size_t>(read) * frameBytes);
-    } else {
-      read = sf_readf_float(file, floats.data(), kFramesAtOnce);
-      std::memcpy(bytes.data(), floats.data(), static_cast<std::size_t>(read) * frameBytes);
-    }
+    const sf_count_t read = integer ? sf_readf_int(file, words.data(), kFramesAtOnce)
+                                    : sf_readf_float(file, floats.data(), kFramesAtOnce);
     if (read <= 0) break;
-    meter.Add(bytes.data(), static_cast<std::size_t>(read));
-    peaks.Add(bytes.data(), static_cast<std::size_t>(read));
+    const auto* bytes = integer ? reinterpret_cast<const std::uint8_t*>(words.data())
+                                : reinterpret_cast<const std::uint8_t*>(floats.data());
+    meter.Add(bytes, static_cast<std::size_t>(read));
+    peaks.Add(bytes, static_cast<std::size_t>(read));
     result.frames += static_cast<std::uint64_t>(read);
   }
   if (sf_error(file) != SF_ERR_NO_ERROR) {
