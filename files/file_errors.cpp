@@ -1,5 +1,6 @@
 #include "files/file_errors.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace files {
@@ -20,6 +21,16 @@ void NoteFolderError(int error, const std::string& folder) {
 }
 
 void NoteFileErrorText(const std::string& reason) { lastErrorText = reason; }
+
+bool FailOnFile() {
+  NoteFileError(errno);
+  return false;
+}
+
+bool FailInFolder(const std::string& folder) {
+  NoteFolderError(errno, folder);
+  return false;
+}
 
 }  // namespace files
 

@@ -12,5 +12,8 @@ void NoteFileError(int error);
 void NoteFolderError(int error, const std::string& folder);
 // Keeps a reason of our own.
 void NoteFileErrorText(const std::string& reason);
+// NoteFileError and NoteFolderError of errno, returning false, for a failing step to return.
+bool FailOnFile();
+bool FailInFolder(const std::string& folder);
 
 }  // namespace files

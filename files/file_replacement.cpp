@@ -7,89 +7,30 @@
 // this user cannot give a new file, a folder this user cannot write), the file is written in
 // place, as a plain overwrite does, after making sure the disk can take the new size.
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "files/file_descriptor.h"
 #include "files/file_errors.h"
+#include "files/file_in_place.h"
+#include "files/file_metadata.h"
+#include "files/file_place.h"
 #include "files/file_writer.h"
 
 namespace files {
 namespace {
 
-// The kernel's own limit on links followed in one path.
-constexpr int kMostLinksFollowed = 40;
 // Hidden names for the moment between giving the finished file a name and the rename; short, so
 // that every name a plain create accepts still fits beside it.
 constexpr const char* kLinkNamePrefix = ".quorvel-";
 constexpr int kLinkNameAttempts = 100;
 // A new file's permissions before the umask, as for any file a program creates.
 constexpr mode_t kNewFileMode = 0666;
-// Permissions a replacement takes over. Set-user and set-group identity are not among them: the
-// kernel drops them from a file that is written, too.
-constexpr mode_t kKeptModeBits = 0777 | S_ISVTX;
-
-struct Place {
-  std::string folder;
-  std::string name;
-};
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool FailInFolder(const std::string& folder) {
-  NoteFolderError(errno, folder);
-  return false;
-}
-
-bool FailOnFile() {
-  NoteFileError(errno);
-  return false;
-}
-
-// Follows symbolic links from `path` to what a plain open would write: an existing file, or the
-// name a dangling link points at.
-bool ResolveLinks(const std::string& path, Place& place) {
-  std::string current = path;
-  for (int followed = 0; followed <= kMostLinksFollowed; ++followed) {
-    struct stat status {};
-    const bool missing = ::lstat(current.c_str(), &status) != 0;
-    if (missing && errno != ENOENT) {
-      return FailInFolder(FolderOf(current));
-    }
-    if (missing || !S_ISLNK(status.st_mode)) {
-      place = {FolderOf(current), NameOf(current)};
-      return true;
-    }
-    std::vector<char> target(static_cast<std::size_t>(status.st_size) + 2);
-    const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
-    if (length < 0) {
-      return FailOnFile();
-    }
-    const std::string link(target.data(), static_cast<std::size_t>(length));
-    current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
-  }
-  errno = ELOOP;
-  return FailOnFile();
-}
 
 // Some file systems cannot synchronise a folder; their renames are as durable as they get.
 bool SynchroniseFolder(int folder, const std::string& folderPath) {
@@ -173,65 +114,6 @@ bool CannotGiveNewFiles(int error) {
   return error == EPERM || error == EACCES || error == EROFS || error == ENOTSUP;
 }
 
-std::vector<std::string> AttributeNames(int descriptor) {
-  std::vector<std::string> names;
-  const ssize_t size = ::flistxattr(descriptor, nullptr, 0);
-  if (size <= 0) {
-    return names;
-  }
-  std::vector<char> list(static_cast<std::size_t>(size));
-  const ssize_t got = ::flistxattr(descriptor, list.data(), list.size());
-  for (ssize_t start = 0; start < got;) {
-    names.emplace_back(list.data() + start);
-    start += static_cast<ssize_t>(names.back().size()) + 1;
-  }
-  return names;
-}
-
-bool CopyAttribute(int from, int to, const std::string& name) {
-  const ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
-  if (size < 0) {
-    return false;
-  }
-  std::vector<char> value(static_cast<std::size_t>(size));
-  const ssize_t got = ::fgetxattr(from, name.c_str(), value.data(), value.size());
-  return got >= 0 &&
-         ::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(got), 0) == 0;
-}
-
-// Extended attributes, and with them access control lists, become exactly the old file's: a new
-// file may have inherited others from its folder.
-bool CopyAttributes(int from, int to) {
-  const std::vector<std::string> wanted = AttributeNames(from);
-  for (const std::string& inherited : AttributeNames(to)) {
-    bool keep = false;
-    for (const std::string& name : wanted) keep = keep || name == inherited;
-    if (!keep && ::fremovexattr(to, inherited.c_str()) != 0) {
-      return false;
-    }
-  }
-  for (const std::string& name : wanted) {
-    if (!CopyAttribute(from, to, name)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Gives the new file everything the old one has, or says that this user cannot.
-bool TakeOverMetadata(int old, const struct stat& status, int replacement) {
-  struct stat fresh {};
-  if (::fstat(replacement, &fresh) != 0) {
-    return false;
-  }
-  if ((fresh.st_uid != status.st_uid || fresh.st_gid != status.st_gid) &&
-      ::fchown(replacement, status.st_uid, status.st_gid) != 0) {
-    return false;
-  }
-  return CopyAttributes(old, replacement) &&
-         ::fchmod(replacement, status.st_mode & kKeptModeBits) == 0;
-}
-
 // A file made in the folder, holding nothing yet: unnamed where the file system allows, else
 // under a short hidden name that `linkName` receives.
 int OpenReplacement(int folder, std::string& linkName) {
@@ -300,73 +182,6 @@ Outcome ReplaceAtomically(int folder, const Place& place, int old, const struct 
     return Outcome::Failed;
   }
   return SynchroniseFolder(folder, place.folder) ? Outcome::Done : Outcome::Failed;
-}
-
-// Before a byte of the old content is overwritten, the new size must be possible: within this
-// process's file size limit, and with the disk space reserved where the file system can.
-bool NewSizeFits(int descriptor, off_t size) {
-  rlimit limit{};
-  if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-      static_cast<rlim_t>(size) > limit.rlim_cur) {
-    errno = EFBIG;
-    return FailOnFile();
-  }
-  if (size == 0 || ::fallocate(descriptor, FALLOC_FL_KEEP_SIZE, 0, size) == 0) {
-    return true;
-  }
-  return errno == EOPNOTSUPP || errno == ENOSYS || FailOnFile();
-}
-
-bool WriteInPlace(int descriptor, const FileContent& content) {
-  const auto size = static_cast<off_t>(*content.length);
-  if (!NewSizeFits(descriptor, size)) {
-    return false;
-  }
-  if (::lseek(descriptor, 0, SEEK_SET) != 0) return FailOnFile();
-  if (!content.write(descriptor)) return false;
-  if (::ftruncate(descriptor, size) != 0) return FailOnFile();
-  return ::fsync(descriptor) == 0 || FailOnFile();
-}
-
-// An unnamed file to make content of unknown length in: in the target's folder where this user
-// may create files there, else in the temporary folder.
-int OpenSpool(int folder) {
-  const int beside = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
-  if (beside >= 0) return beside;
-  const char* temporary = std::getenv("TMPDIR");
-  return ::open(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp",
-                O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
-}
-
-bool CopyWhole(int from, int to, off_t size) {
-  constexpr std::size_t kCopyBytes = std::size_t{1} << 20;
-  std::vector<char> buffer(kCopyBytes);
-  for (off_t at = 0; at < size;) {
-    const ssize_t got = ::pread(from, buffer.data(), buffer.size(), at);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      if (got == 0) errno = EIO;
-      return FailOnFile();
-    }
-    if (!WriteToDescriptor(to, {{buffer.data(), static_cast<std::size_t>(got)}})) return false;
-    at += got;
-  }
-  return true;
-}
-
-// Content whose length is known only at its end is made whole first, so that the new size is
-// reserved before a byte of the old content is overwritten, as for any other.
-bool WriteInPlaceThroughSpool(int folder, int descriptor, const FileContent& content) {
-  Descriptor spool(OpenSpool(folder));
-  if (!spool.valid()) return FailOnFile();
-  if (!content.write(spool.get())) return false;
-  struct stat status {};
-  if (::fstat(spool.get(), &status) != 0) return FailOnFile();
-  if (!NewSizeFits(descriptor, status.st_size)) return false;
-  if (::lseek(descriptor, 0, SEEK_SET) != 0) return FailOnFile();
-  if (!CopyWhole(spool.get(), descriptor, status.st_size)) return false;
-  if (::ftruncate(descriptor, status.st_size) != 0) return FailOnFile();
-  return ::fsync(descriptor) == 0 || FailOnFile();
 }
 
 std::string KindOf(mode_t mode) {
